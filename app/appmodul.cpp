@@ -1,0 +1,8 @@
+#include "app/appmodul.h"
+
+namespace AppModul {
+bool Main()
+{
+    return false;
+}
+} // namespace AppModul

@@ -1,0 +1,33 @@
+// The application module: the program's start and the state that every window shares.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace AppModul {
+
+extern QString PhrasePath; // current phrase folder, ending in "/"
+extern int16_t ShowEnding; // option "Show Extension": the lists cut ".wav" only when 0
+extern int16_t AutoPlay; // option "Auto Play": on only when 1
+extern int16_t PhraseSync; // option "Phrase Sync": on only when 1
+extern int16_t SilentSave; // 1 while a dialog saves a set's settings without the message
+extern int16_t ActiveList; // phrase list pressed last, 0 to 2
+extern int16_t LayerPlaying[4]; // -1 while layer 0, 1 or 2 plays; element 3 unused
+extern QString DefaultWav; // the default sound in the temporary folder
+extern QString DirSelectPath;
+extern QString DirSelectCaption;
+extern int16_t DirSelectBusy;
+
+// The start procedure. Returns false when another instance runs and this one must end at once.
+bool Main();
+// Title, settings file, phrase folder, options and their check marks, list filling, default sound.
+void LoadSettings();
+// Lists the phrase folders and selects the first one.
+void FillFolderList();
+// Fills the three phrase lists from Folder's WAV files.
+void FillPhraseLists(const QString& Folder);
+
+// Resets every shared variable to its state before start-up (tests).
+void ResetState();
+
+} // namespace AppModul

@@ -1,0 +1,39 @@
+// What the start-up and the list filling need of the main window. The main window implements it; the
+// executable registers a factory so that the first use creates and loads the window.
+#pragma once
+
+#include <functional>
+
+class QWidget;
+
+namespace platform {
+class ListBox;
+}
+
+class MainForm
+{
+public:
+    virtual ~MainForm() = default;
+
+    virtual QWidget* window() = 0;
+    // The folder list and the three phrase lists (index 0 to 2).
+    virtual platform::ListBox* folderList() = 0;
+    virtual platform::ListBox* phraseList(int index) = 0;
+    // Check marks of the three option items.
+    virtual void setShowExtensionChecked(bool checked) = 0;
+    virtual void setAutoPlayChecked(bool checked) = 0;
+    virtual void setPhraseSyncChecked(bool checked) = 0;
+    // Starts the sound engine on the window.
+    virtual void LoadDXSound() = 0;
+};
+
+namespace AppModul {
+
+// Registers how the main window is created; the first call of mainForm() creates and loads it.
+void setMainFormFactory(std::function<MainForm*()> factory);
+// The main window, created and loaded on first use; nullptr when no factory is registered.
+MainForm* mainForm();
+// Discards the main window (tests start afresh with it).
+void discardMainForm();
+
+} // namespace AppModul

@@ -1,0 +1,45 @@
+// A list box as the program expects one: entries kept in the order added, one selection, a Click raised
+// whenever the selection is set (by mouse, keyboard or code), and a MouseDown that a left or middle press
+// raises only after it has moved the selection to the entry under the pointer.
+#pragma once
+
+#include <QListWidget>
+#include <cstdint>
+
+namespace platform {
+
+class ListBox : public QListWidget
+{
+    Q_OBJECT
+public:
+    explicit ListBox(QWidget* parent = nullptr);
+
+    void Clear();
+    void AddItem(const QString& item);
+    int ListCount() const;
+    // Entry i; empty for an index outside the list.
+    QString List(int i) const;
+    // Index of the selected entry, -1 for none.
+    int ListIndex() const;
+    // The selected entry, "" when none.
+    QString Text() const;
+    // Selects entry i and raises Click; false (nothing changes) for an index outside the list.
+    bool setSelected(int i);
+
+signals:
+    void Click();
+    // Button 1 left, 2 right, 4 middle; Shift 1 shift, 2 control, 4 alt; X and Y in twips.
+    void MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void selectRow(int row);
+    bool m_quiet = false; // true while the program itself changes the rows
+};
+
+} // namespace platform

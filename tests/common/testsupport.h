@@ -1,0 +1,27 @@
+// Small helpers shared by the test programs.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace testsupport {
+
+// A fresh folder that is removed when the object goes; path() ends without a separator.
+class TempFolder {
+public:
+    TempFolder();
+    QString path() const { return m_dir.path(); }
+    // Full path of a name inside the folder.
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// Writes bytes to a file, creating or replacing it; false on failure.
+bool writeFile(const QString& path, const QByteArray& bytes);
+// Reads a whole file; empty when it cannot be read.
+QByteArray readFile(const QString& path);
+
+} // namespace testsupport
