@@ -1,0 +1,32 @@
+// Settings files in the profile (INI) format:
+//
+//   [Section]
+//   Key=Value
+//
+// Sections and keys are found without regard to case; "[ name ]" is section "name"; names and values are
+// trimmed; lines may end in CRLF, LF or CR alone; lines starting with ";" are comments. Only the first
+// section of a name counts, and in it the first key of a name. Paths are UTF-8; the file itself is found
+// without regard to case too.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+// Copies the value of Key in Section into buffer, one pair of enclosing quotes (" or ') removed, or
+// defaultValue when the file, section or key is missing. At most size - 1 bytes are copied (a UTF-8
+// sequence is never cut in half), followed by a NUL. Returns the number of bytes copied. A key present
+// with an empty value gives "" (not the default).
+std::size_t getPrivateProfileString(const std::string& section, const std::string& key, const std::string& defaultValue,
+                                    char* buffer, std::size_t size, const std::string& file);
+
+// Sets Key in Section to value: an existing key's line is replaced in place, a new key goes at the end of
+// its section, a new section at the end of the file; every other line is kept. The file (CRLF line ends)
+// is written beside the old one and renamed over it, so a crash never leaves half a file; a missing file
+// is created. False, with nothing changed, when the folder is missing or cannot be written, the file is
+// read-only, or a name or value cannot be stored (line breaks or NULs; "]" in a section, "=" in a key).
+bool writePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
+                               const std::string& file);
+
+} // namespace platform
