@@ -1,8 +1,227 @@
 #include "app/appmodul.h"
 
+#include "app/commands.h"
+#include "app/mainform.h"
+#include "platform/core/filesys.h"
+#include "platform/gui/instance.h"
+#include "platform/gui/listbox.h"
+#include "platform/gui/toolkit.h"
+
+#include <QCoreApplication>
+#include <QWidget>
+
+#include <string>
+#include <vector>
+
 namespace AppModul {
+
+QString PhrasePath;
+int16_t ShowEnding = 0;
+int16_t AutoPlay = 0;
+int16_t PhraseSync = 0;
+int16_t SilentSave = 0;
+int16_t ActiveList = 0;
+int16_t LayerPlaying[4] = { 0, 0, 0, 0 };
+QString DefaultWav;
+QString DirSelectPath;
+QString DirSelectCaption;
+int16_t DirSelectBusy = 0;
+
+namespace {
+
+std::function<MainForm*()> g_factory;
+MainForm* g_form = nullptr;
+
+// The hidden enumerators of the main window: one lists a folder's subfolders, the other its "*.wav" files.
+// Both keep what their last refresh found until they are refreshed again.
+struct FolderEnumerator
+{
+    QString Path;
+    std::vector<std::string> names;
+    void Refresh() { names = platform::fs::listSubfolders(Path.toStdString()); }
+    int ListCount() const { return int(names.size()); }
+    // Full path of subfolder i, as the directory list gives it (no trailing separator).
+    QString List(int i) const
+    {
+        QString folder = Path;
+        Commands::AddBackslash(folder);
+        return folder + QString::fromStdString(names[size_t(i)]);
+    }
+};
+
+struct FileEnumerator
+{
+    QString Path;
+    std::vector<std::string> names;
+    void Refresh() { names = platform::fs::listFiles(Path.toStdString(), "*.wav"); }
+    int ListCount() const { return int(names.size()); }
+    bool valid(int i) const { return i >= 0 && i < ListCount(); }
+    QString List(int i) const { return QString::fromStdString(names[size_t(i)]); }
+};
+
+FolderEnumerator Dir1;
+FileEnumerator File2;
+unsigned g_fillGeneration = 0; // counts the fillings of the phrase lists
+
+// The list (or lists) a shown phrase name belongs to: "_1", "_2", "_3" anywhere, tested in that order.
+std::vector<int> layersOf(const QString& shown)
+{
+    if (shown.contains(QLatin1String("_1"))) {
+        return { 0 };
+    }
+    if (shown.contains(QLatin1String("_2"))) {
+        return { 1 };
+    }
+    if (shown.contains(QLatin1String("_3"))) {
+        return { 2 };
+    }
+    return { 0, 1, 2 };
+}
+
+// Reads one option of the program settings file into its flag; a value out of range leaves the flag.
+void readOption(int16_t& flag, const char* key, const char* defaultValue)
+{
+    const QString text = Commands::ReadINI(Commands::AppTitle, QLatin1String(key), Commands::IniFile,
+                                           QLatin1String(defaultValue));
+    if (const std::optional<int16_t> value = Commands::TextToInt16(text)) {
+        flag = *value;
+    }
+}
+
+} // namespace
+
+void setMainFormFactory(std::function<MainForm*()> factory)
+{
+    g_factory = std::move(factory);
+}
+
+MainForm* mainForm()
+{
+    if (!g_form && g_factory) {
+        g_form = g_factory();
+    }
+    return g_form;
+}
+
+void discardMainForm()
+{
+    delete g_form;
+    g_form = nullptr;
+}
+
 bool Main()
 {
-    return false;
+    if (!platform::acquireSingleInstance(QCoreApplication::applicationFilePath())) {
+        return false;
+    }
+    Commands::InitPaths();
+    LoadSettings();
+    if (MainForm* form = mainForm()) {
+        form->window()->setWindowTitle(Commands::AppTitle);
+        form->window()->show();
+        form->LoadDXSound();
+    }
+    return true;
 }
+
+void LoadSettings()
+{
+    Commands::AppTitle = QStringLiteral("Vellmarin Corvadel");
+    // The settings file is named after the executable and lies beside it. The executable has no ".exe"
+    // here, so the long form is taken of the program folder, which exists, and "<name>.ini" added to it.
+    Commands::IniFile = Commands::GetLongName(Commands::AppPath) + Commands::ExeName + QStringLiteral(".ini");
+    PhrasePath = Commands::AppPath;
+
+    readOption(ShowEnding, "ShowEnding", "0");
+    readOption(AutoPlay, "AutoPlay", "1");
+    readOption(PhraseSync, "PhraseSync", "1");
+
+    // First use of the main window: it is created and loaded here and stays hidden.
+    if (MainForm* form = mainForm()) {
+        form->setShowExtensionChecked(ShowEnding == 1);
+        form->setAutoPlayChecked(AutoPlay == 1);
+        form->setPhraseSyncChecked(PhraseSync == 1);
+    }
+
+    FillFolderList();
+
+    DefaultWav = Commands::TempDir + QStringLiteral("Default.wav");
+    if (!Commands::FileExists(DefaultWav)) {
+        Commands::ExtractResource(DefaultWav, QStringLiteral("DEFAULT"), QStringLiteral("WAVE"));
+    }
+}
+
+void FillFolderList()
+{
+    MainForm* form = mainForm();
+    if (!form) {
+        return;
+    }
+    platform::ListBox* List1 = form->folderList();
+    Dir1.Path = PhrasePath;
+    Dir1.Refresh();
+    List1->Clear();
+    const int count = Dir1.ListCount();
+    if (count == 0) {
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        QString full = Dir1.List(i);
+        Commands::RemoveBackslash(full);
+        const QString name = full.mid(Commands::AppPath.length());
+        if (!name.startsWith(QLatin1Char('_'))) {
+            List1->AddItem(name);
+        }
+    }
+    List1->setSelected(0); // raises the folder list's click handler, which fills the phrase lists
+}
+
+void FillPhraseLists(const QString& Folder)
+{
+    MainForm* form = mainForm();
+    if (!form) {
+        return;
+    }
+    const unsigned generation = ++g_fillGeneration;
+    File2.Path = Folder;
+    File2.Refresh();
+    for (int k = 0; k < 3; ++k) {
+        form->phraseList(k)->Clear();
+    }
+    platform::doEvents();
+    // A handler that ran meanwhile may have filled the lists afresh (another folder was chosen); that
+    // filling is the newer one, and going on here would only add its names a second time.
+    if (generation != g_fillGeneration) {
+        return;
+    }
+    const int count = File2.ListCount();
+    for (int i = 0; i < count; ++i) {
+        if (!File2.valid(i)) {
+            continue;
+        }
+        QString shown = File2.List(i);
+        if (ShowEnding == 0) {
+            shown.chop(4);
+        }
+        for (int layer : layersOf(shown)) {
+            form->phraseList(layer)->AddItem(shown);
+        }
+    }
+}
+
+void ResetState()
+{
+    PhrasePath.clear();
+    ShowEnding = AutoPlay = PhraseSync = SilentSave = ActiveList = 0;
+    for (int16_t& flag : LayerPlaying) {
+        flag = 0;
+    }
+    DefaultWav.clear();
+    DirSelectPath.clear();
+    DirSelectCaption.clear();
+    DirSelectBusy = 0;
+    Dir1 = {};
+    File2 = {};
+}
+
 } // namespace AppModul

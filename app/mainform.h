@@ -33,7 +33,7 @@ namespace AppModul {
 void setMainFormFactory(std::function<MainForm*()> factory);
 // The main window, created and loaded on first use; nullptr when no factory is registered.
 MainForm* mainForm();
-// Discards the main window (tests start afresh with it).
+// Destroys the main window; the next mainForm() creates it afresh.
 void discardMainForm();
 
 } // namespace AppModul

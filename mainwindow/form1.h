@@ -1,0 +1,148 @@
+// The main window: folder list, three layer columns (knobs, Mute and Play buttons, phrase lists) on the
+// crimson panel, the start/stop-all button, the Options menu, Save Settings and the phrase lists' popup.
+#pragma once
+
+#include "app/mainform.h"
+
+#include <QMainWindow>
+#include <cstdint>
+#include <functional>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class animKnob;
+class miniButton;
+class miniButtonGreen;
+class syncButton;
+class toggleButton;
+
+namespace platform {
+class ListBox;
+}
+
+class Form1 : public QMainWindow, public MainForm
+{
+    Q_OBJECT
+public:
+    Form1();
+    ~Form1() override;
+
+    // MainForm
+    QWidget* window() override { return this; }
+    platform::ListBox* folderList() override { return List1; }
+    platform::ListBox* phraseList(int index) override { return lstPhrase[index]; }
+    void setShowExtensionChecked(bool checked) override;
+    void setAutoPlayChecked(bool checked) override;
+    void setPhraseSyncChecked(bool checked) override;
+    void LoadDXSound() override;
+
+    // Window life.
+    void Form_Load();
+    void Form_Unload();
+    // What ending the program does; tests replace it so that their process goes on.
+    void setProgramEnd(std::function<void()> end) { m_programEnd = std::move(end); }
+
+    // Folder list and phrase lists.
+    void List1_Click();
+    void lstPhrase_MouseDown(int16_t Index, int16_t Button, int16_t Shift, float X, float Y);
+
+    // Layer controls.
+    void animKnob1_Scroll(int16_t& Value);
+    void animKnob2_Scroll(int16_t& Value);
+    void animKnob3_Scroll(int16_t& Value);
+    void animKnob4_Scroll(int16_t& Value);
+    void animKnob5_Scroll(int16_t& Value);
+    void animKnob6_Scroll(int16_t& Value);
+    void animKnob2_DblClick();
+    void animKnob4_DblClick();
+    void animKnob6_DblClick();
+    void miniButton1_Push(bool& Value);
+    void miniButton2_Push(bool& Value);
+    void miniButton3_Push(bool& Value);
+    void miniButtonGreen1_Push(bool& Value);
+    void miniButtonGreen2_Push(bool& Value);
+    void miniButtonGreen3_Push(bool& Value);
+    void syncButton1_Push(bool& Value);
+
+    // Menus. The check mark of an option item has already flipped when its handler runs.
+    void mnuSync_Click();
+    void mnuAutoPlay_Click();
+    void mnuEnding_Click();
+    void mnuSave_Click();
+
+    // Layer members by layer index 0 to 2.
+    animKnob* levelKnob(int k) const;
+    animKnob* panKnob(int k) const;
+    miniButton* muteButton(int k) const;
+    miniButtonGreen* playButton(int k) const;
+
+    // Controls.
+    platform::ListBox* List1 = nullptr;
+    QFrame* Picture1 = nullptr;
+    syncButton* syncButton1 = nullptr;
+    QWidget* Picture2[3] = {};
+    QLabel* Label2[3] = {};
+    QLabel* lblVolume[3] = {};
+    QLabel* Label1[9] = {};
+    animKnob* animKnob1 = nullptr;
+    animKnob* animKnob2 = nullptr;
+    animKnob* animKnob3 = nullptr;
+    animKnob* animKnob4 = nullptr;
+    animKnob* animKnob5 = nullptr;
+    animKnob* animKnob6 = nullptr;
+    miniButton* miniButton1 = nullptr;
+    miniButton* miniButton2 = nullptr;
+    miniButton* miniButton3 = nullptr;
+    miniButtonGreen* miniButtonGreen1 = nullptr;
+    miniButtonGreen* miniButtonGreen2 = nullptr;
+    miniButtonGreen* miniButtonGreen3 = nullptr;
+    platform::ListBox* lstPhrase[3] = {};
+
+    QMenu* mnuOptions = nullptr;
+    QAction* mnuSync = nullptr;
+    QAction* mnuAutoPlay = nullptr;
+    QAction* mnuEnding = nullptr;
+    QAction* mnuSave = nullptr;
+    QMenu* mnuPop = nullptr;
+    QAction* mnuRename = nullptr;
+    QAction* mnuRenameSet = nullptr;
+    QAction* mnuDel = nullptr;
+    QAction* mnuDelSet = nullptr;
+    QAction* mnuMove = nullptr;
+
+    // Working fields of the commands.
+    QString PhraseFile;
+    QString PhraseFile1;
+    QString PhraseFile2;
+    QString PhraseFile3;
+    QString PhraseName;
+    QString SettingsFile;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildMenus();
+    void connectHandlers();
+
+    void levelScroll(int k, int16_t value);
+    void panScroll(int k, int16_t value);
+    void panDblClick(int k);
+    void mutePush(int k, bool value);
+    void playPush(int k);
+
+    void mirrorSelection(int16_t index);
+    void loadStoredSettings();
+    // The two phases of starting every layer whose list has a selection: load them all, then (after the
+    // caller let events run) start them back to back.
+    void loadSelectedLayers();
+    void startSelectedLayers();
+    void singleListStart(int16_t index);
+    bool anyLayerPlaying() const;
+    QString& layerFile(int k);
+
+    std::function<void()> m_programEnd;
+};

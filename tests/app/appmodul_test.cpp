@@ -1,0 +1,208 @@
+// Start-up settings and the filling of the folder and phrase lists, on a stand-in main window.
+#include "app/appmodul.h"
+#include "app/commands.h"
+#include "app/mainform.h"
+#include "platform/gui/listbox.h"
+#include "tests/common/testsupport.h"
+
+#include <QDir>
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The lists and check marks the start-up fills, and the folder list's click handler of the real window.
+class FakeForm : public MainForm
+{
+public:
+    FakeForm()
+    {
+        list1 = new platform::ListBox(&widget);
+        for (auto& l : lists) {
+            l = new platform::ListBox(&widget);
+        }
+        QObject::connect(list1, &platform::ListBox::Click, [this] {
+            ++folderClicks;
+            AppModul::PhrasePath = Commands::AppPath + list1->Text();
+            Commands::AddBackslash(AppModul::PhrasePath);
+            AppModul::FillPhraseLists(AppModul::PhrasePath);
+        });
+    }
+    QWidget* window() override { return &widget; }
+    platform::ListBox* folderList() override { return list1; }
+    platform::ListBox* phraseList(int index) override { return lists[index]; }
+    void setShowExtensionChecked(bool c) override { showExtension = c; }
+    void setAutoPlayChecked(bool c) override { autoPlay = c; }
+    void setPhraseSyncChecked(bool c) override { phraseSync = c; }
+    void LoadDXSound() override { }
+
+    QStringList entries(int k) const
+    {
+        QStringList out;
+        for (int i = 0; i < lists[k]->ListCount(); ++i) {
+            out << lists[k]->List(i);
+        }
+        return out;
+    }
+
+    QWidget widget;
+    platform::ListBox* list1;
+    platform::ListBox* lists[3];
+    bool showExtension = false, autoPlay = false, phraseSync = false;
+    int folderClicks = 0;
+};
+
+class AppModulTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        AppModul::ResetState();
+        Commands::AppPath = program.path() + "/";
+        Commands::ExeName = "Corvadel";
+        Commands::TempDir = temp.path() + "/";
+        form = new FakeForm;
+        AppModul::setMainFormFactory([this] { return form; });
+    }
+    void TearDown() override
+    {
+        AppModul::discardMainForm();
+        AppModul::setMainFormFactory(nullptr);
+        AppModul::ResetState();
+    }
+    void touch(const QString& relative)
+    {
+        const QString path = program.file(relative);
+        QDir().mkpath(QFileInfo(path).path());
+        ASSERT_TRUE(testsupport::writeFile(path, "RIFF"));
+    }
+    void mkdir(const QString& relative) { ASSERT_TRUE(QDir().mkpath(program.file(relative))); }
+
+    testsupport::TempFolder program;
+    testsupport::TempFolder temp;
+    FakeForm* form = nullptr;
+};
+
+TEST_F(AppModulTest, PhraseFilesGoToTheirLayersInNameOrder)
+{
+    for (const char* name : { "Beat_1.wav", "Beat_2.wav", "Beat_3.wav", "Pad.wav", "Loop_10_2.wav",
+                              "Take_3_2.wav", "Hit_1.WAV", "notes.txt", "Beat_1.ini" }) {
+        touch(QString("Set/") + name);
+    }
+    mkdir("Set/inner.wav"); // a folder is no phrase
+    AppModul::ShowEnding = 0;
+    AppModul::FillPhraseLists(program.file("Set") + "/");
+    EXPECT_EQ(form->entries(0), QStringList({ "Beat_1", "Hit_1", "Loop_10_2", "Pad" }));
+    EXPECT_EQ(form->entries(1), QStringList({ "Beat_2", "Pad", "Take_3_2" }));
+    EXPECT_EQ(form->entries(2), QStringList({ "Beat_3", "Pad" }));
+    for (auto* list : form->lists) {
+        EXPECT_EQ(list->ListIndex(), -1);
+    }
+
+    // Any value but 0 shows the names whole.
+    AppModul::ShowEnding = 2;
+    AppModul::FillPhraseLists(program.file("Set") + "/");
+    EXPECT_EQ(form->entries(0), QStringList({ "Beat_1.wav", "Hit_1.WAV", "Loop_10_2.wav", "Pad.wav" }));
+    EXPECT_EQ(form->entries(2), QStringList({ "Beat_3.wav", "Pad.wav" }));
+}
+
+TEST_F(AppModulTest, EmptyOrMissingFolderEmptiesTheLists)
+{
+    touch("Set/Beat_1.wav");
+    mkdir("Empty");
+    AppModul::FillPhraseLists(program.file("Set") + "/");
+    ASSERT_EQ(form->entries(0).size(), 1);
+    AppModul::FillPhraseLists(program.file("Empty") + "/");
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_TRUE(form->entries(k).isEmpty());
+    }
+    AppModul::FillPhraseLists(program.file("Gone") + "/");
+    EXPECT_TRUE(form->entries(0).isEmpty());
+}
+
+TEST_F(AppModulTest, FolderListOffersPhraseFoldersAndSelectsTheFirst)
+{
+    touch("b/Beat_1.wav");
+    touch("A/Pad_2.wav");
+    mkdir("_archive");
+    mkdir("archive_");
+    mkdir("b/inner");
+    touch("loose.wav");
+    AppModul::PhrasePath = Commands::AppPath;
+    AppModul::FillFolderList();
+    QStringList folders;
+    for (int i = 0; i < form->list1->ListCount(); ++i) {
+        folders << form->list1->List(i);
+    }
+    EXPECT_EQ(folders, QStringList({ "A", "archive_", "b" }));
+    EXPECT_EQ(form->list1->ListIndex(), 0);
+    EXPECT_EQ(form->folderClicks, 1);
+    EXPECT_EQ(AppModul::PhrasePath, Commands::AppPath + "A/");
+    EXPECT_EQ(form->entries(1), QStringList({ "Pad_2" }));
+}
+
+TEST_F(AppModulTest, OnlyHiddenFoldersLeaveEverythingAsItWas)
+{
+    mkdir("_one");
+    mkdir("_two");
+    form->lists[0]->AddItem("kept");
+    AppModul::PhrasePath = Commands::AppPath;
+    AppModul::FillFolderList();
+    EXPECT_EQ(form->list1->ListCount(), 0);
+    EXPECT_EQ(form->folderClicks, 0);
+    EXPECT_EQ(form->entries(0), QStringList({ "kept" }));
+    EXPECT_EQ(AppModul::PhrasePath, Commands::AppPath);
+}
+
+TEST_F(AppModulTest, AFillingThatInterruptsAnotherLeavesEachNameOnce)
+{
+    touch("One/a_1.wav");
+    touch("One/b_1.wav");
+    touch("One/c_1.wav");
+    touch("Two/x_1.wav");
+    touch("Two/y_1.wav");
+    // While the first filling lets events run, the user chooses another folder.
+    QTimer::singleShot(0, [this] { AppModul::FillPhraseLists(program.file("Two") + "/"); });
+    AppModul::FillPhraseLists(program.file("One") + "/");
+    EXPECT_EQ(form->entries(0), QStringList({ "x_1", "y_1" }));
+}
+
+TEST_F(AppModulTest, StoredOptionsSetFlagsMarksAndTheFirstFilling)
+{
+    touch("Set/Beat_1.wav");
+    ASSERT_TRUE(testsupport::writeFile(program.file("Corvadel.ini"),
+                                       "[vellmarin corvadel]\r\nshowending=2\r\nAUTOPLAY=0\r\nPhraseSync=99999\r\n"));
+    AppModul::LoadSettings();
+    EXPECT_EQ(Commands::AppTitle, "Vellmarin Corvadel");
+    EXPECT_EQ(Commands::IniFile, program.file("Corvadel.ini"));
+    EXPECT_EQ(AppModul::ShowEnding, 2);
+    EXPECT_EQ(AppModul::AutoPlay, 0);
+    EXPECT_EQ(AppModul::PhraseSync, 0); // out of range: the flag stays 0
+    EXPECT_FALSE(form->showExtension); // only 1 checks the item ...
+    EXPECT_FALSE(form->autoPlay);
+    EXPECT_FALSE(form->phraseSync);
+    EXPECT_EQ(form->entries(0), QStringList({ "Beat_1.wav" })); // ... yet only 0 hides ".wav"
+}
+
+TEST_F(AppModulTest, MissingSettingsGiveDefaultsAndTheDefaultSoundIsWrittenOnce)
+{
+    AppModul::LoadSettings();
+    EXPECT_EQ(AppModul::ShowEnding, 0);
+    EXPECT_EQ(AppModul::AutoPlay, 1);
+    EXPECT_EQ(AppModul::PhraseSync, 1);
+    EXPECT_TRUE(form->autoPlay);
+    EXPECT_TRUE(form->phraseSync);
+    EXPECT_EQ(AppModul::DefaultWav, temp.file("Default.wav"));
+    const QByteArray written = testsupport::readFile(AppModul::DefaultWav);
+    ASSERT_EQ(written.size(), 846);
+    EXPECT_TRUE(written.startsWith("RIFF"));
+    EXPECT_TRUE(written.endsWith(QByteArray(2, '\0')));
+
+    // An existing file of that name is used as it is, whatever it holds.
+    ASSERT_TRUE(testsupport::writeFile(AppModul::DefaultWav, "mine"));
+    AppModul::LoadSettings();
+    EXPECT_EQ(testsupport::readFile(AppModul::DefaultWav), QByteArray("mine"));
+}
+
+} // namespace
