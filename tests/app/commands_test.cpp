@@ -106,6 +106,20 @@ TEST(CommandsPaths, LongNamesAndRebuiltCase)
     EXPECT_EQ(Commands::GetLongName(""), "");
 }
 
+TEST(CommandsPaths, SettingsFileBesideAMissingExecutableIsUsable)
+{
+    // The program settings file is named from the long name of "<folder>/<name>.exe", which does not exist
+    // here: its rebuilt case must still lead to the real folder.
+    TempFolder dir;
+    QDir(dir.path()).mkpath("my apps/bin");
+    QString ini = Commands::GetLongName(dir.file("my apps/bin/") + "corvadel.exe");
+    ini = ini.left(ini.size() - 3) + "ini";
+    EXPECT_TRUE(ini.endsWith("/My Apps/Bin/Corvadel.ini"));
+    Commands::WriteINI(kTitle, "AutoPlay", "0", ini);
+    EXPECT_EQ(readFile(dir.file("my apps/bin/Corvadel.ini")), "[Vellmarin Corvadel]\r\nAutoPlay=0\r\n");
+    EXPECT_EQ(Commands::ReadINI(kTitle, "AutoPlay", ini, "1"), "0");
+}
+
 TEST(CommandsPaths, TrailingSeparators)
 {
     QString p = "/a/b";
@@ -253,7 +267,7 @@ TEST(CommandsWindows, CenterFormUsesTheUpperPartOfTheScreenAndClamps)
     EXPECT_EQ(form.y(), platform::twipsToPixels(int(std::nearbyint(screenHeight * 0.85)) / 2 - 3015 / 2));
     EXPECT_EQ(form.x(), platform::twipsToPixels(screenWidth / 2 - 3000));
     if (screenHeight == 12000 && screenWidth == 12000) {
-        EXPECT_EQ(form.pos(), QPoint(200, 240)); // 3593 twips is 239.5 pixels, rounded to even
+        EXPECT_EQ(form.pos(), QPoint(200, 240)); // Top 3593 twips is 239.5 pixels and some, so 240
     }
 
     // Taller than 85 percent of the screen, wider than the screen: both clamped to 0.
