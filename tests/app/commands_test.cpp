@@ -267,7 +267,7 @@ TEST(CommandsWindows, CenterFormUsesTheUpperPartOfTheScreenAndClamps)
     EXPECT_EQ(form.y(), platform::twipsToPixels(int(std::nearbyint(screenHeight * 0.85)) / 2 - 3015 / 2));
     EXPECT_EQ(form.x(), platform::twipsToPixels(screenWidth / 2 - 3000));
     if (screenHeight == 12000 && screenWidth == 12000) {
-        EXPECT_EQ(form.pos(), QPoint(200, 240)); // Top 3593 twips is 239.5 pixels and some, so 240
+        EXPECT_EQ(form.pos(), QPoint(200, 240)); // Top 3593 twips is 239.53 pixels, so 240
     }
 
     // Taller than 85 percent of the screen, wider than the screen: both clamped to 0.
