@@ -5,7 +5,9 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace platform {
 

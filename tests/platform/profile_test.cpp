@@ -1,0 +1,218 @@
+// Settings files: how values are found, what the writer keeps, and what happens with broken files.
+#include "platform/core/profile.h"
+#include "tests/common/testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using testsupport::readFile;
+using testsupport::TempFolder;
+using testsupport::writeFile;
+
+namespace {
+
+struct Read
+{
+    std::size_t count;
+    std::string text;
+};
+
+Read read(const QString& file, const std::string& section, const std::string& key, std::size_t size = 2048,
+          const std::string& def = "<default>")
+{
+    std::vector<char> buffer(size + 1, '#');
+    const std::size_t n = platform::getPrivateProfileString(section, key, def, buffer.data(), size, file.toStdString());
+    EXPECT_EQ(buffer[n], '\0');
+    return { n, std::string(buffer.data(), n) };
+}
+
+bool write(const QString& file, const std::string& section, const std::string& key, const std::string& value)
+{
+    return platform::writePrivateProfileString(section, key, value, file.toStdString());
+}
+
+} // namespace
+
+TEST(ProfileRead, FindsSectionsAndKeysWhateverTheirCaseAndSpacing)
+{
+    TempFolder dir;
+    const QString f = dir.file("a.ini");
+    writeFile(f,
+              "Level1=top\r\n"
+              "[Other]\r\nLevel1=other\r\n"
+              "  [ vellMARIN corvadel ]  ; trailing text\nlevel1 = 5 \r"
+              "\tPAN1\t=\t\"  quoted  \"\r\n"
+              "Mute1='x'\n"
+              "Mute2=\"unbalanced'\n"
+              "Mute3=\"\n"
+              "Level2=\n"
+              "; Level3=comment\n"
+              "Level3\n"
+              "Pan2=\"\"\n"
+              "[Vellmarin Corvadel]\nLevel2=second section is never read\n");
+    const std::string s = "VELLMARIN CORVADEL";
+    EXPECT_EQ(read(f, s, "LEVEL1").text, "5");
+    EXPECT_EQ(read(f, s, "pan1").text, "  quoted  ");
+    EXPECT_EQ(read(f, s, "Mute1").text, "x");
+    EXPECT_EQ(read(f, s, "Mute2").text, "\"unbalanced'");
+    EXPECT_EQ(read(f, s, "Mute3").text, "\"");
+    EXPECT_EQ(read(f, "other", "level1").text, "other");
+
+    // Present but empty reads as empty, not as the default; so do "" quotes.
+    EXPECT_EQ(read(f, s, "Level2").count, 0u);
+    EXPECT_EQ(read(f, s, "Pan2").count, 0u);
+    // Comments, lines without "=", keys before any section and keys of other sections are not found.
+    EXPECT_EQ(read(f, s, "Level3").text, "<default>");
+    EXPECT_EQ(read(f, s, "; Level3").text, "<default>");
+    EXPECT_EQ(read(f, "", "Level1").text, "<default>");
+    EXPECT_EQ(read(f, "Missing", "Level1").text, "<default>");
+    EXPECT_EQ(read(f, s, "").text, "<default>");
+}
+
+TEST(ProfileRead, FindsTheFileWhateverItsCase)
+{
+    TempFolder dir;
+    QDir(dir.path()).mkdir("Sets");
+    writeFile(dir.file("Sets/Take.INI"), "[S]\nk=v\n");
+    EXPECT_EQ(read(dir.file("sets/take.ini"), "S", "k").text, "v");
+}
+
+TEST(ProfileRead, TruncatesLongValuesToTheBuffer)
+{
+    TempFolder dir;
+    const QString f = dir.file("a.ini");
+    const std::string longValue(3000, 'v');
+    writeFile(f, QByteArray::fromStdString("[S]\nk=" + longValue + "\nu=ab\xC3\xA4\n"));
+    const Read r = read(f, "S", "k");
+    EXPECT_EQ(r.count, 2047u);
+    EXPECT_EQ(r.text, longValue.substr(0, 2047));
+
+    // "abä" in 4 bytes: a buffer of 4 holds 3, which would cut the "ä" in half.
+    EXPECT_EQ(read(f, "S", "u", 4).text, "ab");
+    EXPECT_EQ(read(f, "S", "u", 5).text, "ab\xC3\xA4");
+    EXPECT_EQ(read(f, "S", "u", 1).count, 0u);
+    // The default is cut the same way.
+    EXPECT_EQ(read(f, "S", "missing", 3, "defaults").text, "de");
+}
+
+TEST(ProfileRead, BrokenFilesReadAsNothingFound)
+{
+    TempFolder dir;
+    QByteArray garbage;
+    for (int i = 0; i < 4096; ++i) {
+        garbage.append(char((i * 37) % 256));
+    }
+    garbage.append(QByteArray(100, '\0'));
+    writeFile(dir.file("binary.ini"), garbage);
+    EXPECT_EQ(read(dir.file("binary.ini"), "S", "k").text, "<default>");
+
+    // A 1 MB line, then a section without a final line break.
+    writeFile(dir.file("long.ini"), QByteArray(1 << 20, '[') + "\n[S]\nk=found");
+    EXPECT_EQ(read(dir.file("long.ini"), "S", "k").text, "found");
+    writeFile(dir.file("longkey.ini"), "[S]\n" + QByteArray(1 << 20, 'k') + "=x");
+    EXPECT_EQ(read(dir.file("longkey.ini"), "S", "k").text, "<default>");
+
+    EXPECT_EQ(read(dir.file("missing.ini"), "S", "k").text, "<default>");
+    EXPECT_EQ(read(dir.path(), "S", "k").text, "<default>");
+    ASSERT_EQ(::mkfifo(dir.file("pipe.ini").toLocal8Bit().constData(), 0600), 0);
+    EXPECT_EQ(read(dir.file("pipe.ini"), "S", "k").text, "<default>"); // returns at once, no writer needed
+}
+
+TEST(ProfileWrite, ChangesOnlyWhatItMustAndWritesCrLf)
+{
+    TempFolder dir;
+    const QString f = dir.file("a.ini");
+    writeFile(f,
+              "; settings\n"
+              "[First]\r"
+              "LEVEL1 = 10\n"
+              "loose line\n"
+              "Pan1=50\n"
+              "\n"
+              "; about the next one\n"
+              "[Second]\n"
+              "x=1");
+    EXPECT_TRUE(write(f, "first", "level1", "80")); // in place, the file's spelling of the key kept
+    EXPECT_TRUE(write(f, "FIRST", "Mute1", "1")); // new key: after the section's last line of content
+    EXPECT_TRUE(write(f, "Third", "Level1", "-1")); // new section at the end
+    EXPECT_TRUE(write(f, "  Second ", " x ", "2"));
+    EXPECT_EQ(readFile(f),
+              "; settings\r\n"
+              "[First]\r\n"
+              "LEVEL1=80\r\n"
+              "loose line\r\n"
+              "Pan1=50\r\n"
+              "Mute1=1\r\n"
+              "\r\n"
+              "; about the next one\r\n"
+              "[Second]\r\n"
+              "x=2\r\n"
+              "[Third]\r\n"
+              "Level1=-1\r\n");
+    EXPECT_EQ(read(f, "THIRD", "LEVEL1").text, "-1");
+}
+
+TEST(ProfileWrite, CreatesTheFileAndReplacesItWhole)
+{
+    TempFolder dir;
+    const QString f = dir.file("new.ini");
+    EXPECT_TRUE(write(f, "Vellmarin Corvadel", "ShowEnding", "0"));
+    EXPECT_TRUE(write(f, "Vellmarin Corvadel", "AutoPlay", "1"));
+    EXPECT_EQ(readFile(f), "[Vellmarin Corvadel]\r\nShowEnding=0\r\nAutoPlay=1\r\n");
+
+    // An existing file in another case is the one changed; its permissions stay; no temporary file stays.
+    ASSERT_EQ(::chmod(f.toLocal8Bit().constData(), 0640), 0);
+    EXPECT_TRUE(write(dir.file("NEW.INI"), "vellmarin corvadel", "autoplay", "0"));
+    EXPECT_EQ(readFile(f), "[Vellmarin Corvadel]\r\nShowEnding=0\r\nAutoPlay=0\r\n");
+    struct stat st;
+    ASSERT_EQ(::stat(f.toLocal8Bit().constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList { "new.ini" });
+}
+
+TEST(ProfileWrite, FailsWithoutChangingAnything)
+{
+    TempFolder dir;
+    const QString f = dir.file("a.ini");
+    const QByteArray before = "[S]\nk=1\n";
+    writeFile(f, before);
+
+    // Text that would break the file's lines or read back as something else.
+    EXPECT_FALSE(write(f, "S", "k", "1\r\n[Evil]"));
+    EXPECT_FALSE(write(f, "S", "k", std::string("a\0b", 3)));
+    EXPECT_FALSE(write(f, "S]x", "k", "1"));
+    EXPECT_FALSE(write(f, "S", "k=2", "1"));
+    EXPECT_FALSE(write(f, "S", "[k", "1"));
+    EXPECT_FALSE(write(f, "S", "", "1"));
+    EXPECT_EQ(readFile(f), before);
+
+    // No folder to write into: missing, or a file.
+    EXPECT_FALSE(write(dir.file("missing/a.ini"), "S", "k", "1"));
+    EXPECT_FALSE(write(dir.file("a.ini/b.ini"), "S", "k", "1"));
+    EXPECT_FALSE(write(dir.path(), "S", "k", "1"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList { "a.ini" });
+}
+
+TEST(ProfileWrite, ReadOnlyFilesAndFoldersAreLeftAlone)
+{
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "permission bits do not bind the superuser";
+    }
+    TempFolder dir;
+    const QString f = dir.file("a.ini");
+    writeFile(f, "[S]\nk=1\n");
+    QFile::setPermissions(f, QFileDevice::ReadOwner);
+    EXPECT_FALSE(write(f, "S", "k", "2"));
+    QFile::setPermissions(f, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+    QDir(dir.path()).mkdir("ro");
+    QFile::setPermissions(dir.file("ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    EXPECT_FALSE(write(dir.file("ro/a.ini"), "S", "k", "2"));
+    QFile::setPermissions(dir.file("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_FALSE(QFile::exists(dir.file("ro/a.ini")));
+    EXPECT_EQ(readFile(f), "[S]\nk=1\n");
+}
