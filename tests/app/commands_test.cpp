@@ -45,15 +45,9 @@ struct MessageLog
     ~MessageLog() { platform::setMessageBoxHandler({}); }
 };
 
-// The source tree: from the test environment, else from this file's own path.
 QString sourceDir()
 {
-    const QString fromEnv = qEnvironmentVariable("CORVADEL_SOURCE_DIR");
-    if (!fromEnv.isEmpty()) {
-        return fromEnv;
-    }
-    QString self = QString::fromUtf8(__FILE__);
-    return self.left(self.lastIndexOf("/tests/app/"));
+    return QStringLiteral(CORVADEL_SOURCE_DIR);
 }
 
 int16_t filtered(int key, int16_t mode)

@@ -1,6 +1,9 @@
 #include "tests/common/testsupport.h"
 
 #include <QFile>
+#include <sndfile.h>
+
+#include <vector>
 
 namespace testsupport {
 
@@ -22,6 +25,32 @@ QByteArray readFile(const QString& path)
         return {};
     }
     return f.readAll();
+}
+
+bool writeWav(const QString& path, int frames, int channels, int rate,
+              const std::function<float(int frame, int channel)>& sampleAt)
+{
+    SF_INFO info {};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    if (!f) {
+        return false;
+    }
+    std::vector<float> samples(size_t(frames) * size_t(channels));
+    for (int i = 0; i < frames; ++i) {
+        for (int c = 0; c < channels; ++c) {
+            samples[size_t(i) * size_t(channels) + size_t(c)] = sampleAt(i, c);
+        }
+    }
+    const bool ok = sf_writef_float(f, samples.data(), frames) == frames;
+    return sf_close(f) == 0 && ok;
+}
+
+bool writeLevelWav(const QString& path, float value, int frames)
+{
+    return writeWav(path, frames, 2, 44100, [value](int, int) { return value; });
 }
 
 } // namespace testsupport

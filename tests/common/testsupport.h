@@ -5,6 +5,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
+
 namespace testsupport {
 
 // A fresh folder that is removed when the object goes; path() ends without a separator.
@@ -23,5 +25,12 @@ private:
 bool writeFile(const QString& path, const QByteArray& bytes);
 // Reads a whole file; empty when it cannot be read.
 QByteArray readFile(const QString& path);
+
+// Writes a 16-bit PCM WAV file of `frames` frames whose every sample is sampleAt(frame, channel) in
+// -1..1; false on failure.
+bool writeWav(const QString& path, int frames, int channels, int rate,
+              const std::function<float(int frame, int channel)>& sampleAt);
+// A short constant-valued stereo WAV (the value says which file a test hears).
+bool writeLevelWav(const QString& path, float value, int frames = 4410);
 
 } // namespace testsupport
