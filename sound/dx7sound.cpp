@@ -1,1 +1,133 @@
-// (being written)
+#include "sound/dx7sound.h"
+
+namespace DX7Sound {
+
+std::unique_ptr<platform::SoundDevice> DS;
+std::vector<SoundSlot> SoundBuffers;
+bool OfflineDevice = false;
+
+namespace {
+
+SoundSlot* slot(int16_t index)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= SoundBuffers.size()) {
+        return nullptr;
+    }
+    return &SoundBuffers[static_cast<std::size_t>(index)];
+}
+
+void applyLevels(int16_t index, uint8_t level, uint8_t pan)
+{
+    if (pan < 100 && pan != 50) {
+        SetPan(index, pan);
+    }
+    if (level < 100) {
+        SetVolume(index, level);
+    }
+}
+
+} // namespace
+
+bool InitDX(std::uintptr_t window)
+{
+    // The device plays for the whole desktop session; the window has no say in it here.
+    (void)window;
+    std::unique_ptr<platform::SoundDevice> device
+        = OfflineDevice ? platform::SoundDevice::openOffline() : platform::SoundDevice::open(std::string());
+    if (!device) {
+        return false;
+    }
+    DS = std::move(device);
+    return true;
+}
+
+void InitBuffers(int16_t lastIndex, const std::string& file)
+{
+    if (lastIndex < 0) {
+        return;
+    }
+    SoundBuffers.clear();
+    SoundBuffers.resize(static_cast<std::size_t>(lastIndex) + 1);
+    for (int16_t i = 0; i <= lastIndex; ++i) {
+        LoadBuffer(i, file);
+        SetVolume(i, 80);
+    }
+}
+
+void LoadBuffer(int16_t index, const std::string& file)
+{
+    SoundSlot* s = slot(index);
+    if (s == nullptr || !DS) {
+        return;
+    }
+    std::shared_ptr<platform::SoundBuffer> buffer = DS->createSoundBufferFromFile(file);
+    if (!buffer) {
+        return;
+    }
+    s->Buffer = std::move(buffer);
+    s->Loaded = -1;
+}
+
+void LoadPlayBuffer(int16_t index, const std::string& file, uint8_t level, uint8_t pan, uint8_t flags)
+{
+    LoadBuffer(index, file);
+    applyLevels(index, level, pan);
+    PlayBuffer(index, flags);
+}
+
+void LoadBufferLevels(int16_t index, const std::string& file, uint8_t level, uint8_t pan)
+{
+    LoadBuffer(index, file);
+    applyLevels(index, level, pan);
+}
+
+bool PlayBuffer(int16_t index, uint8_t flags)
+{
+    SoundSlot* s = slot(index);
+    if (s == nullptr) {
+        return false;
+    }
+    return s->Loaded == 0 || s->Buffer->play(flags);
+}
+
+bool StopBuffer(int16_t index)
+{
+    SoundSlot* s = slot(index);
+    if (s == nullptr) {
+        return false;
+    }
+    return s->Loaded == 0 || s->Buffer->stop();
+}
+
+void SetVolume(int16_t index, uint8_t level)
+{
+    SoundSlot* s = slot(index);
+    if (s == nullptr || !s->Buffer) {
+        return;
+    }
+    const auto volume = static_cast<int16_t>(level * 60 - 6000);
+    s->Buffer->setVolume(volume);
+}
+
+void SetPan(int16_t index, uint8_t pan)
+{
+    SoundSlot* s = slot(index);
+    if (s == nullptr || !s->Buffer) {
+        return;
+    }
+    int16_t value = static_cast<int16_t>(pan * 100 - 5000);
+    if (pan == 0) {
+        value = -10000;
+    } else if (pan == 100) {
+        value = 10000;
+    }
+    s->Buffer->setPan(value);
+}
+
+void Shutdown()
+{
+    SoundBuffers.clear();
+    DS.reset();
+}
+
+} // namespace DX7Sound

@@ -1,0 +1,57 @@
+// Picture boxes for skinned controls: a drawing surface that keeps its picture, and a plain copy between two
+// surfaces.
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+#include <cstdint>
+
+namespace platform {
+
+// Mouse buttons as the program counts them: 1 left, 2 right, 4 middle, summed when several are held.
+int16_t mouseButtonCode(Qt::MouseButtons buttons);
+// Shift state: 1 shift, 2 control, 4 alt.
+int16_t mouseShiftCode(Qt::KeyboardModifiers modifiers);
+
+// A picture box measuring in pixels. What is drawn into its surface stays there and is shown until the
+// next drawing, also after the box was covered; Refresh() puts the surface on screen at once.
+class SurfaceBox : public QWidget
+{
+    Q_OBJECT
+public:
+    SurfaceBox(const QSize& pixels, const QColor& background, QWidget* parent = nullptr);
+
+    // The drawing surface.
+    QPixmap& hDC() { return m_surface; }
+    const QPixmap& hDC() const { return m_surface; }
+    int ScaleWidth() const { return m_surface.width(); }
+    int ScaleHeight() const { return m_surface.height(); }
+    // Draws a picture file at the top-left corner of the surface; false (surface unchanged) when it cannot
+    // be read.
+    bool loadPicture(const QString& path);
+    void Refresh();
+
+signals:
+    // Button is the button pressed; Shift as mouseShiftCode; X and Y in the box's pixels.
+    void MouseDown(int16_t Button, int16_t Shift, float X, float Y);
+    // Button is the sum of the buttons held.
+    void MouseMove(int16_t Button, int16_t Shift, float X, float Y);
+    // The second press of a double click, which raises no MouseDown.
+    void DblClick();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    QPixmap m_surface;
+};
+
+// Copies the w x h rectangle at sx, sy of src to dx, dy of dest, pixel for pixel. Only the part that lies
+// inside both surfaces is read and written, the rest of dest stays as it was; false when no pixel is copied.
+bool BitBlt(QPixmap& dest, int dx, int dy, int w, int h, const QPixmap& src, int sx, int sy);
+
+} // namespace platform
