@@ -81,8 +81,8 @@ std::vector<int> layersOf(const QString& shown)
 // Reads one option of the program settings file into its flag; a value out of range leaves the flag.
 void readOption(int16_t& flag, const char* key, const char* defaultValue)
 {
-    const QString text = Commands::ReadINI(Commands::AppTitle, QLatin1String(key), Commands::IniFile,
-                                           QLatin1String(defaultValue));
+    const QString text
+        = Commands::ReadINI(Commands::AppTitle, QLatin1String(key), Commands::IniFile, QLatin1String(defaultValue));
     if (const std::optional<int16_t> value = Commands::TextToInt16(text)) {
         flag = *value;
     }

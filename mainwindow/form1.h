@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QFrame;
@@ -142,6 +143,8 @@ private:
     void startSelectedLayers();
     void singleListStart(int16_t index);
     bool anyLayerPlaying() const;
+    // The level a layer starts at: 0 while muted, else its knob's; nothing when the knob's value is no byte.
+    std::optional<uint8_t> startLevel(int k) const;
     QString& layerFile(int k);
 
     std::function<void()> m_programEnd;

@@ -21,15 +21,13 @@ struct Loop
     double beat; // seconds per beat
     std::vector<float> left, right;
     Loop(double bpm, int beats)
-        : frames(int(std::lround(60.0 / bpm * beats * kRate)))
-        , beat(60.0 / bpm)
-        , left(size_t(frames))
-        , right(size_t(frames))
-    {
-    }
+        : frames(int(std::lround(60.0 / bpm * beats * kRate))),
+          beat(60.0 / bpm),
+          left(size_t(frames)),
+          right(size_t(frames))
+    { }
     // Adds a mono voice at a pan from -1 (left) to 1 (right); the voice wraps round the loop's end.
-    template<class Voice>
-    void add(double startSeconds, double lengthSeconds, double pan, Voice voice)
+    template<class Voice> void add(double startSeconds, double lengthSeconds, double pan, Voice voice)
     {
         const int start = int(std::lround(startSeconds * kRate));
         const int length = int(lengthSeconds * kRate);
@@ -150,8 +148,8 @@ void chords(Loop& l, const std::vector<std::vector<int>>& bars, double pan)
 bool writeSet(const std::filesystem::path& folder, const std::string& base, Loop& a, Loop& b, Loop& c)
 {
     std::filesystem::create_directories(folder);
-    return a.write(folder / (base + "_1.wav")) && b.write(folder / (base + "_2.wav")) &&
-        c.write(folder / (base + "_3.wav"));
+    return a.write(folder / (base + "_1.wav")) && b.write(folder / (base + "_2.wav"))
+        && c.write(folder / (base + "_3.wav"));
 }
 
 } // namespace
@@ -182,7 +180,8 @@ int main(int argc, char** argv)
     { // Tide: 72 bpm, four bars of pads, bells and a shaker
         Loop padL(72, 16), bells(72, 16), shaker(72, 16);
         const double bar = 4 * padL.beat;
-        const std::vector<std::vector<int>> chordsTide = { { 48, 55, 64 }, { 45, 52, 60 }, { 41, 48, 57 }, { 43, 50, 59 } };
+        const std::vector<std::vector<int>> chordsTide
+            = { { 48, 55, 64 }, { 45, 52, 60 }, { 41, 48, 57 }, { 43, 50, 59 } };
         for (size_t b = 0; b < chordsTide.size(); ++b) {
             for (int note : chordsTide[b]) {
                 padL.add(b * bar, bar, 0.0, pad(note, bar, 0.3));
@@ -193,7 +192,8 @@ int main(int argc, char** argv)
             bells.add(i * bells.beat, bells.beat * 2, i % 2 ? 0.5 : -0.5, pluck(arp[i % 8], 3, 0.4));
         }
         for (int i = 0; i < 32; ++i) {
-            shaker.add(i * shaker.beat / 2, 0.15, 0.2, [](double t) { return noise() * std::sin(kPi * std::min(1.0, t / 0.15)) * 0.3; });
+            shaker.add(i * shaker.beat / 2, 0.15, 0.2,
+                       [](double t) { return noise() * std::sin(kPi * std::min(1.0, t / 0.15)) * 0.3; });
         }
         ok = writeSet(root / "Tide", "Tide", padL, bells, shaker) && ok;
     }

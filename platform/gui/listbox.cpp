@@ -37,8 +37,7 @@ int16_t shiftCode(Qt::KeyboardModifiers m)
 }
 } // namespace
 
-ListBox::ListBox(QWidget* parent)
-    : QListWidget(parent)
+ListBox::ListBox(QWidget* parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSortingEnabled(false);

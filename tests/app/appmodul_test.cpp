@@ -86,8 +86,8 @@ protected:
 
 TEST_F(AppModulTest, PhraseFilesGoToTheirLayersInNameOrder)
 {
-    for (const char* name : { "Beat_1.wav", "Beat_2.wav", "Beat_3.wav", "Pad.wav", "Loop_10_2.wav",
-                              "Take_3_2.wav", "Hit_1.WAV", "notes.txt", "Beat_1.ini" }) {
+    for (const char* name : { "Beat_1.wav", "Beat_2.wav", "Beat_3.wav", "Pad.wav", "Loop_10_2.wav", "Take_3_2.wav",
+                              "Hit_1.WAV", "notes.txt", "Beat_1.ini" }) {
         touch(QString("Set/") + name);
     }
     mkdir("Set/inner.wav"); // a folder is no phrase

@@ -10,7 +10,8 @@
 namespace testsupport {
 
 // A fresh folder that is removed when the object goes; path() ends without a separator.
-class TempFolder {
+class TempFolder
+{
 public:
     TempFolder();
     QString path() const { return m_dir.path(); }

@@ -1,0 +1,57 @@
+// A started main window on a temporary program folder, driven by real mouse events.
+#pragma once
+
+#include "app/appmodul.h"
+#include "app/commands.h"
+#include "controls/animknob.h"
+#include "controls/togglebutton.h"
+#include "mainwindow/form1.h"
+#include "platform/gui/listbox.h"
+#include "platform/gui/toolkit.h"
+#include "sound/dx7sound.h"
+#include "tests/common/testsupport.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <map>
+
+class FormTest : public ::testing::Test
+{
+protected:
+    // Writes the phrase folders; called before the window starts. The default: one folder "Set" with
+    // a full set "A", a set "B" of two layers, and a lone "C_1".
+    virtual void writePhrases();
+    // Writes the program settings file before the start (empty: none).
+    virtual QByteArray programSettings() const { return {}; }
+
+    void SetUp() override;
+    void TearDown() override;
+
+    QString phraseFolder(const QString& name = QStringLiteral("Set")) const;
+    void wav(const QString& relative, float value);
+
+    // Mouse presses on a list entry, a control (its deepest child at the centre) or a point of it.
+    void pressEntry(int list, int row, Qt::MouseButton button = Qt::LeftButton);
+    void pressListBelowEntries(int list, Qt::MouseButton button = Qt::LeftButton);
+    void press(QWidget* control, Qt::MouseButton button = Qt::LeftButton);
+    void doubleClick(QWidget* control);
+    // Turns a knob by `steps` frames (positive: up, towards its maximum) with the left button held.
+    void turn(animKnob* knob, int steps);
+    // Chooses an item of the menu bar's "Options" menu with the mouse.
+    void chooseOption(QAction* item);
+
+    // The slot's buffer as the sound engine holds it.
+    const platform::SoundBuffer& slot(int k) const;
+    QString slotFile(int k) const;
+
+    testsupport::TempFolder program;
+    testsupport::TempFolder temp;
+    Form1* form = nullptr;
+    QStringList messages;
+
+private:
+    std::map<animKnob*, int> m_lastRow;
+};
