@@ -1,41 +1,11 @@
 #include "platform/gui/listbox.h"
 
+#include "platform/gui/surfacebox.h"
+#include "platform/gui/toolkit.h"
+
 #include <QMouseEvent>
 
 namespace platform {
-
-namespace {
-constexpr float kTwipsPerPixel = 15.0f;
-
-int16_t buttonCode(Qt::MouseButton b)
-{
-    switch (b) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-int16_t shiftCode(Qt::KeyboardModifiers m)
-{
-    int16_t s = 0;
-    if (m & Qt::ShiftModifier) {
-        s |= 1;
-    }
-    if (m & Qt::ControlModifier) {
-        s |= 2;
-    }
-    if (m & Qt::AltModifier) {
-        s |= 4;
-    }
-    return s;
-}
-} // namespace
 
 ListBox::ListBox(QWidget* parent) : QListWidget(parent)
 {
@@ -106,7 +76,7 @@ void ListBox::selectRow(int row)
 
 void ListBox::mousePressEvent(QMouseEvent* event)
 {
-    const int16_t button = buttonCode(event->button());
+    const int16_t button = mouseButtonCode(event->button());
     if (button == 1 || button == 4) {
         const QPoint pos = event->position().toPoint();
         if (QListWidgetItem* it = itemAt(pos)) {
@@ -116,8 +86,8 @@ void ListBox::mousePressEvent(QMouseEvent* event)
         }
     }
     event->accept();
-    emit MouseDown(button, shiftCode(event->modifiers()), float(event->position().x()) * kTwipsPerPixel,
-                   float(event->position().y()) * kTwipsPerPixel);
+    emit MouseDown(button, mouseShiftCode(event->modifiers()), float(event->position().x() * kTwipsPerPixel),
+                   float(event->position().y() * kTwipsPerPixel));
 }
 
 // A press selects; dragging, releasing and the second press of a double click do nothing more.
