@@ -42,6 +42,7 @@ void FormTest::SetUp()
     ASSERT_NE(form, nullptr);
     form->setWindowTitle(Commands::AppTitle);
     form->show();
+    DX7Sound::OfflineDevice = offlineSound();
     form->LoadDXSound();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
 }
@@ -49,6 +50,7 @@ void FormTest::SetUp()
 void FormTest::TearDown()
 {
     DX7Sound::Shutdown();
+    DX7Sound::OfflineDevice = false;
     AppModul::discardMainForm();
     AppModul::setMainFormFactory(nullptr);
     AppModul::ResetState();

@@ -26,6 +26,8 @@ protected:
     virtual void writePhrases();
     // Writes the program settings file before the start (empty: none).
     virtual QByteArray programSettings() const { return {}; }
+    // True: the sound engine mixes offline, only when the test renders.
+    virtual bool offlineSound() const { return false; }
 
     void SetUp() override;
     void TearDown() override;
