@@ -83,3 +83,31 @@ TEST_F(LayoutTest, FirstFolderIsChosenAndItsPhrasesListed)
 }
 
 } // namespace
+
+namespace {
+
+class StoredOptionsTest : public FormTest
+{
+protected:
+    QByteArray programSettings() const override
+    {
+        return "[Vellmarin Corvadel]\r\nShowEnding=1\r\nAutoPlay=0\r\nPhraseSync=2\r\n";
+    }
+};
+
+TEST_F(StoredOptionsTest, StoredOptionsGiveTheMarksAndTheFirstFilling)
+{
+    EXPECT_TRUE(form->mnuEnding->isChecked());
+    EXPECT_FALSE(form->mnuAutoPlay->isChecked());
+    EXPECT_FALSE(form->mnuSync->isChecked()); // 2 is no "on"
+    EXPECT_EQ(AppModul::PhraseSync, 2);
+    EXPECT_EQ(form->lstPhrase[0]->List(0), "A_1.wav");
+    EXPECT_TRUE(QFile::exists(temp.file("Default.wav")));
+
+    // The first choice of an item sets its flag from the new mark, whatever the flag held.
+    chooseOption(form->mnuSync);
+    EXPECT_TRUE(form->mnuSync->isChecked());
+    EXPECT_EQ(AppModul::PhraseSync, 1);
+}
+
+} // namespace
