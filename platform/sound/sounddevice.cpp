@@ -149,7 +149,7 @@ bool SoundDevice::render(float* out, std::size_t frames)
     if (!offline()) {
         return false;
     }
-    m_mixer->tidy();
+    m_mixer->takeAllCommands();
     m_mixer->mix(out, frames);
     m_mixer->tidy();
     return true;
