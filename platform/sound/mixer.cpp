@@ -78,6 +78,7 @@ void Mixer::takeAllCommands()
         tidy();
         takeCommands();
     } while (!m_backlog.empty());
+    freeRetired();
 }
 
 void Mixer::send(const Command& c)

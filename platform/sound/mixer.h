@@ -112,7 +112,8 @@ public:
     // Frees the voices the audio thread let go of, and passes on commands that did not fit the queue (they
     // wait for the next call from the UI thread; the queue holds far more than a UI thread issues per block).
     void tidy();
-    // Offline, on the UI thread: applies every command issued so far, the ones that did not fit included.
+    // Offline (no audio thread), on the UI thread: applies every command issued so far, and frees the voices
+    // dropped by them.
     void takeAllCommands();
 
     // Audio thread: mixes the next frames into out, interleaved stereo.
