@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 
 using platform::PlayLooping;
 using platform::SoundBuffer;
@@ -282,11 +284,26 @@ TEST(SdlDevice, OpensTheDefaultDeviceOfTheChosenDriver)
     testsupport::TempFolder dir;
     const std::string file = dir.file("ramp.wav").toStdString();
     ASSERT_TRUE(soundtest::writeRamp(file, 500));
-    auto b = device->createSoundBufferFromFile(file);
-    ASSERT_TRUE(b);
-    EXPECT_TRUE(b->play(PlayLooping));
-    EXPECT_TRUE(b->setPan(300));
-    b.reset();
+    // Buffers come and go while the audio thread mixes them.
+    std::shared_ptr<SoundBuffer> b;
+    for (int i = 0; i < 300; ++i) {
+        auto next = device->createSoundBufferFromFile(file);
+        ASSERT_TRUE(next);
+        EXPECT_TRUE(next->setPan(i * 10 - 1500));
+        EXPECT_TRUE(next->play(PlayLooping));
+        if (i % 3 == 0) {
+            EXPECT_TRUE(next->stop());
+            EXPECT_TRUE(next->play(PlayLooping));
+        }
+        b = next;
+    }
+    // The last start sounds on the audio thread.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (b->startFrame() == UINT64_MAX && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_NE(b->startFrame(), UINT64_MAX);
+    EXPECT_GE(device->framesMixed(), b->startFrame());
 }
 
 TEST(SdlDevice, NoDeviceFailsCleanly)
