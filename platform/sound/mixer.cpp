@@ -15,13 +15,7 @@ Mixer::~Mixer()
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
     // No audio thread any more: finish the commands here, then free whatever is left.
-    Command c;
-    while (m_queue.pop(c)) {
-        apply(c);
-    }
-    for (const Command& b : m_backlog) {
-        apply(b);
-    }
+    takeAllCommands();
     while (m_voices != nullptr) {
         Voice* next = m_voices->next;
         delete m_voices;
@@ -68,6 +62,23 @@ void Mixer::tidy()
     while (!m_backlog.empty() && m_queue.push(m_backlog.front())) {
         m_backlog.pop_front();
     }
+}
+
+void Mixer::takeCommands()
+{
+    Command c;
+    while (m_queue.pop(c)) {
+        apply(c);
+    }
+}
+
+void Mixer::takeAllCommands()
+{
+    do {
+        tidy();
+        takeCommands();
+    } while (!m_backlog.empty());
+    freeRetired();
 }
 
 void Mixer::send(const Command& c)
@@ -133,10 +144,7 @@ void Mixer::mix(float* out, std::size_t frames)
     // Publish the block before taking its commands: a start read against the old cursor still lands here
     // or later, never in a block that has already taken its commands.
     m_cursor.store(first + frames);
-    Command c;
-    while (m_queue.pop(c)) {
-        apply(c);
-    }
+    takeCommands();
     std::fill(out, out + frames * 2, 0.0f);
     for (Voice* v = m_voices; v != nullptr; v = v->next) {
         mixVoice(*v, out, first, frames);

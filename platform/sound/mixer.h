@@ -109,8 +109,12 @@ public:
     void play(Voice* voice, bool looping);
     void stop(Voice* voice);
     void setGains(Voice* voice, float left, float right);
-    // Frees the voices the audio thread let go of, and passes on commands that did not fit the queue.
+    // Frees the voices the audio thread let go of, and passes on commands that did not fit the queue (they
+    // wait for the next call from the UI thread; the queue holds far more than a UI thread issues per block).
     void tidy();
+    // Offline (no audio thread), on the UI thread: applies every command issued so far, and frees the voices
+    // dropped by them.
+    void takeAllCommands();
 
     // Audio thread: mixes the next frames into out, interleaved stereo.
     void mix(float* out, std::size_t frames);
@@ -125,6 +129,7 @@ public:
 private:
     void send(const Command& c);
     void apply(const Command& c);
+    void takeCommands();
     void mixVoice(Voice& v, float* out, std::uint64_t first, std::size_t frames);
     void freeRetired();
 

@@ -133,8 +133,12 @@ std::unique_ptr<SoundDevice> SoundDevice::openOffline(std::size_t leadFrames)
 
 std::shared_ptr<SoundBuffer> SoundDevice::createSoundBufferFromFile(const std::string& path, std::string* error)
 {
-    // Free what the audio thread let go of before taking more memory.
-    m_mixer->tidy();
+    // Free the buffers dropped so far before taking more memory (offline, nothing else would let go of them).
+    if (offline()) {
+        m_mixer->takeAllCommands();
+    } else {
+        m_mixer->tidy();
+    }
     sounddetail::DecodedSound sound = sounddetail::decodeWavFile(path, SampleRate, error);
     if (!sound.samples) {
         return nullptr;
@@ -149,7 +153,7 @@ bool SoundDevice::render(float* out, std::size_t frames)
     if (!offline()) {
         return false;
     }
-    m_mixer->tidy();
+    m_mixer->takeAllCommands();
     m_mixer->mix(out, frames);
     m_mixer->tidy();
     return true;

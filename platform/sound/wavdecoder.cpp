@@ -137,7 +137,8 @@ void monoToStereo(float* out, const float* from, std::size_t frames)
 
 DecodedSound decodeWavFile(const std::string& path, int rate, std::string* error)
 {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Not blocking: opening a pipe must not wait for a writer.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat st
     { };
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {

@@ -1,0 +1,320 @@
+// The sound device: mixing, looping, stop and play, gains, aligned starts, and the real SDL device.
+#include "platform/sound/sounddevice.h"
+#include "tests/common/testsupport.h"
+#include "tests/sound/soundfiles.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <thread>
+
+using platform::PlayLooping;
+using platform::SoundBuffer;
+using platform::SoundDevice;
+using soundtest::rampValue;
+
+namespace {
+
+class OfflineDevice : public ::testing::Test
+{
+protected:
+    std::string path(const std::string& name) const { return dir.file(QString::fromStdString(name)).toStdString(); }
+
+    std::shared_ptr<SoundBuffer> ramp(int frames, SoundDevice* on = nullptr)
+    {
+        const std::string p = path("ramp" + std::to_string(frames) + ".wav");
+        EXPECT_TRUE(soundtest::writeRamp(p, frames));
+        return (on ? on : device.get())->createSoundBufferFromFile(p);
+    }
+
+    std::shared_ptr<SoundBuffer> constant(double value)
+    {
+        const std::string p = path("constant.wav");
+        EXPECT_TRUE(soundtest::writeConstant(p, 4410, value));
+        return device->createSoundBufferFromFile(p);
+    }
+
+    // Expects frames [from, from + count) of the mix to be the ramp from position at.
+    static void expectRamp(const soundtest::Mix& mix, std::size_t from, std::size_t count, std::size_t at,
+                           std::size_t length)
+    {
+        for (std::size_t i = 0; i < count; ++i) {
+            const float want = rampValue((at + i) % length);
+            ASSERT_EQ(mix.left(from + i), want) << "frame " << from + i;
+            ASSERT_EQ(mix.right(from + i), -want) << "frame " << from + i;
+        }
+    }
+
+    static void expectSilence(const soundtest::Mix& mix, std::size_t from, std::size_t count)
+    {
+        for (std::size_t i = from; i < from + count; ++i) {
+            ASSERT_EQ(mix.left(i), 0.0f) << "frame " << i;
+            ASSERT_EQ(mix.right(i), 0.0f) << "frame " << i;
+        }
+    }
+
+    testsupport::TempFolder dir;
+    std::unique_ptr<SoundDevice> device = SoundDevice::openOffline();
+};
+
+TEST_F(OfflineDevice, NewBufferIsStoppedAtItsStartAtFullVolumeAndCentre)
+{
+    auto b = ramp(1000);
+    ASSERT_TRUE(b);
+    EXPECT_EQ(b->path(), path("ramp1000.wav"));
+    EXPECT_EQ(b->frames(), 1000u);
+    EXPECT_EQ(b->volume(), 0);
+    EXPECT_EQ(b->pan(), 0);
+    EXPECT_FALSE(b->playing());
+    expectSilence(soundtest::render(*device, 300), 0, 300);
+
+    ASSERT_TRUE(b->play(PlayLooping));
+    EXPECT_TRUE(b->playing());
+    expectRamp(soundtest::render(*device, 500), 0, 500, 0, 1000);
+    EXPECT_EQ(b->startFrame(), 300u);
+    EXPECT_EQ(b->startPosition(), 0u);
+}
+
+TEST_F(OfflineDevice, LoopRepeatsWithThePeriodOfItsLength)
+{
+    auto b = ramp(1000);
+    b->play(PlayLooping);
+    // Renders of odd sizes cross the seam inside a block and at its edge.
+    soundtest::Mix a = soundtest::render(*device, 1000);
+    soundtest::Mix c = soundtest::render(*device, 2337);
+    expectRamp(a, 0, 1000, 0, 1000);
+    expectRamp(c, 0, 2337, 0, 1000);
+}
+
+TEST_F(OfflineDevice, WithoutLoopingPlaysOnceAndThenFromTheStartAgain)
+{
+    auto b = ramp(1000);
+    b->play(0);
+    soundtest::Mix m = soundtest::render(*device, 1500);
+    expectRamp(m, 0, 1000, 0, 1000);
+    expectSilence(m, 1000, 500);
+    b->play(0);
+    expectRamp(soundtest::render(*device, 100), 0, 100, 0, 1000);
+}
+
+TEST_F(OfflineDevice, StopKeepsThePositionAndPlayGoesOnFromIt)
+{
+    auto b = ramp(1000);
+    b->play(PlayLooping);
+    soundtest::render(*device, 1300);
+    ASSERT_TRUE(b->stop());
+    EXPECT_FALSE(b->playing());
+    expectSilence(soundtest::render(*device, 100), 0, 100);
+    b->play(PlayLooping);
+    expectRamp(soundtest::render(*device, 900), 0, 900, 300, 1000);
+    EXPECT_EQ(b->startPosition(), 300u);
+
+    // Play on a playing buffer goes on without a restart.
+    b->play(PlayLooping);
+    expectRamp(soundtest::render(*device, 50), 0, 50, 200, 1000);
+    // Stop and play before the next block: nothing lost, nothing repeated.
+    b->stop();
+    b->play(PlayLooping);
+    expectRamp(soundtest::render(*device, 50), 0, 50, 250, 1000);
+}
+
+TEST_F(OfflineDevice, VolumeAndPanSetTheGainOfEachChannel)
+{
+    auto b = constant(0.5);
+    b->play(PlayLooping);
+    struct Case
+    {
+        int volume, pan;
+        double left, right; // decibels; -1000 for silence
+    };
+    const Case cases[] = {
+        { 0, 0, 0, 0 },
+        { -1200, 0, -12, -12 },
+        { -6000, 0, -60, -60 },
+        { -1200, -1500, -12, -27 },
+        { -1200, 1500, -27, -12 },
+        { 0, -10000, 0, -1000 },
+        { 0, 10000, -1000, 0 },
+        { -6000, -4900, -60, -1000 }, // attenuations past -100 dB are silence
+        { -10000, 0, -1000, -1000 },
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(b->setPan(c.pan));
+        ASSERT_TRUE(b->setVolume(c.volume));
+        const soundtest::Mix m = soundtest::render(*device, 64);
+        const auto expect = [](float out, double db) {
+            if (db == -1000) {
+                EXPECT_EQ(out, 0.0f);
+            } else {
+                EXPECT_NEAR(soundtest::decibels(out / 0.5), db, 1e-4);
+            }
+        };
+        SCOPED_TRACE(std::to_string(c.volume) + " " + std::to_string(c.pan));
+        expect(m.left(63), c.left);
+        expect(m.right(63), c.right);
+    }
+}
+
+TEST_F(OfflineDevice, RefusedVolumeOrPanKeepsTheSetting)
+{
+    auto b = constant(0.5);
+    b->play(PlayLooping);
+    b->setVolume(-1200);
+    b->setPan(-1500);
+    EXPECT_FALSE(b->setVolume(1));
+    EXPECT_FALSE(b->setVolume(-10001));
+    EXPECT_FALSE(b->setPan(10001));
+    EXPECT_FALSE(b->setPan(-10001));
+    EXPECT_EQ(b->volume(), -1200);
+    EXPECT_EQ(b->pan(), -1500);
+    const soundtest::Mix m = soundtest::render(*device, 8);
+    EXPECT_NEAR(soundtest::decibels(m.left(7) / 0.5), -12, 1e-4);
+    EXPECT_NEAR(soundtest::decibels(m.right(7) / 0.5), -27, 1e-4);
+}
+
+TEST_F(OfflineDevice, StartsIssuedTogetherBeginOnTheSameFrame)
+{
+    // A device that aims starts one block ahead, with a block mixed between the first start and the others,
+    // as when the audio thread runs while the UI thread issues them.
+    device = SoundDevice::openOffline(64);
+    auto a = ramp(1000);
+    auto b = ramp(700);
+    auto c = ramp(333);
+    a->play(PlayLooping);
+    soundtest::render(*device, 64);
+    b->play(PlayLooping);
+    c->play(PlayLooping);
+    const soundtest::Mix m = soundtest::render(*device, 64);
+    EXPECT_EQ(a->startFrame(), 64u);
+    EXPECT_EQ(b->startFrame(), 64u);
+    EXPECT_EQ(c->startFrame(), 64u);
+    for (std::size_t i = 0; i < 64; ++i) {
+        ASSERT_FLOAT_EQ(m.left(i), 3 * rampValue(i)) << i;
+    }
+    EXPECT_EQ(device->lateStarts(), 0u);
+
+    // Once that frame has come, a start gets a frame of its own.
+    c->stop();
+    c->play(PlayLooping);
+    soundtest::render(*device, 128);
+    EXPECT_EQ(c->startFrame(), 192u);
+    EXPECT_EQ(c->startPosition(), 64u);
+}
+
+TEST_F(OfflineDevice, DroppedBufferFallsSilent)
+{
+    auto b = ramp(1000);
+    b->play(PlayLooping);
+    soundtest::render(*device, 10);
+    b.reset();
+    expectSilence(soundtest::render(*device, 10), 0, 10);
+}
+
+TEST_F(OfflineDevice, CommandsBeyondTheQueueAreKeptInOrder)
+{
+    auto b = constant(0.5);
+    b->play(PlayLooping);
+    for (int i = 0; i < 5000; ++i) {
+        b->setVolume(-(i % 6000));
+    }
+    b->setVolume(-600);
+    const soundtest::Mix m = soundtest::render(*device, 4);
+    EXPECT_NEAR(soundtest::decibels(m.left(3) / 0.5), -6, 1e-4);
+}
+
+TEST_F(OfflineDevice, BuffersOutliveTheirDeviceHandle)
+{
+    auto b = ramp(100);
+    device.reset();
+    EXPECT_TRUE(b->play(PlayLooping));
+    EXPECT_TRUE(b->setVolume(-100));
+    EXPECT_TRUE(b->stop());
+}
+
+TEST_F(OfflineDevice, MixIsClippedToFullScale)
+{
+    auto a = constant(0.75);
+    auto b = constant(0.75);
+    a->play(PlayLooping);
+    b->play(PlayLooping);
+    const soundtest::Mix m = soundtest::render(*device, 4);
+    EXPECT_EQ(m.left(0), 1.0f);
+    EXPECT_EQ(m.right(3), 1.0f);
+}
+
+// An environment variable set for one test.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+            m_had = true;
+        }
+        ::setenv(name, value, 1);
+    }
+    ~ScopedEnv()
+    {
+        if (m_had) {
+            ::setenv(m_name, m_old.c_str(), 1);
+        } else {
+            ::unsetenv(m_name);
+        }
+    }
+
+private:
+    const char* m_name;
+    std::string m_old;
+    bool m_had = false;
+};
+
+TEST(SdlDevice, OpensTheDefaultDeviceOfTheChosenDriver)
+{
+    ScopedEnv driver("SDL_AUDIODRIVER", "dummy");
+    std::string error;
+    auto device = SoundDevice::open("", &error);
+    ASSERT_TRUE(device) << error;
+    EXPECT_FALSE(device->offline());
+    float out[4];
+    EXPECT_FALSE(device->render(out, 2));
+
+    testsupport::TempFolder dir;
+    const std::string file = dir.file("ramp.wav").toStdString();
+    ASSERT_TRUE(soundtest::writeRamp(file, 500));
+    // Buffers come and go while the audio thread mixes them.
+    std::shared_ptr<SoundBuffer> b;
+    for (int i = 0; i < 300; ++i) {
+        auto next = device->createSoundBufferFromFile(file);
+        ASSERT_TRUE(next);
+        EXPECT_TRUE(next->setPan(i * 10 - 1500));
+        EXPECT_TRUE(next->play(PlayLooping));
+        if (i % 3 == 0) {
+            EXPECT_TRUE(next->stop());
+            EXPECT_TRUE(next->play(PlayLooping));
+        }
+        b = next;
+    }
+    // The last start sounds on the audio thread.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (b->startFrame() == UINT64_MAX && std::chrono::steady_clock::now() < giveUp) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_NE(b->startFrame(), UINT64_MAX);
+    EXPECT_GE(device->framesMixed(), b->startFrame());
+}
+
+TEST(SdlDevice, NoDeviceFailsCleanly)
+{
+    ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
+    std::string error;
+    EXPECT_FALSE(SoundDevice::open("", &error));
+    EXPECT_FALSE(error.empty());
+
+    ScopedEnv dummy("SDL_AUDIODRIVER", "dummy");
+    EXPECT_FALSE(SoundDevice::open("no such device", &error));
+}
+
+} // namespace
