@@ -3,6 +3,7 @@
 // files. Usage: bench_mainwindow_response. Prints its figures; checks nothing.
 #include "app/appmodul.h"
 #include "app/commands.h"
+#include "benchmarks/benchsupport.h"
 #include "mainwindow/form1.h"
 #include "platform/core/filesys.h"
 #include "platform/gui/listbox.h"
@@ -22,19 +23,6 @@
 #include <vector>
 
 namespace {
-
-// Median wall time of a step, in milliseconds.
-double medianMs(int runs, const std::function<void()>& step)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        step();
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 void writePhrase(const QString& path, double seconds)
 {
@@ -89,8 +77,8 @@ int main(int argc, char** argv)
     form->LoadDXSound();
 
     const std::string big = (program.path() + "/Big/").toStdString();
-    const double listOnly = medianMs(20, [&] { (void)platform::fs::listFiles(big, "*.wav"); });
-    const double fill = medianMs(20, [&] { AppModul::FillPhraseLists(program.path() + "/Big/"); });
+    const double listOnly = bench::medianMs(20, [&] { (void)platform::fs::listFiles(big, "*.wav"); });
+    const double fill = bench::medianMs(20, [&] { AppModul::FillPhraseLists(program.path() + "/Big/"); });
     std::printf("Folder of 10,000 WAV files: listing the folder %.1f ms; filling the three lists %.1f ms "
                 "(goal: under 100 ms)\n",
                 listOnly, fill);
@@ -105,13 +93,13 @@ int main(int argc, char** argv)
     for (int k = 0; k < 3; ++k) {
         form->lstPhrase[k]->setSelected(0);
     }
-    const double load = medianMs(9, [&] {
+    const double load = bench::medianMs(9, [&] {
         for (int16_t k = 0; k < 3; ++k) {
             DX7Sound::LoadBuffer(k,
                                  QFile::encodeName(program.path() + QString("/Set/A_%1.wav").arg(k + 1)).toStdString());
         }
     });
-    const double press = medianMs(9, [&] {
+    const double press = bench::medianMs(9, [&] {
         bool value = true;
         form->syncButton1_Push(value); // start
         value = false;

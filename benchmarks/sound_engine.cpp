@@ -1,5 +1,6 @@
 // Figures of the sound engine: loading a phrase against reading its file, the cost of mixing, and memory.
 // Usage: bench_sound_engine. Prints its figures; checks nothing.
+#include "benchmarks/benchsupport.h"
 #include "platform/sound/sounddevice.h"
 #include "sound/dx7sound.h"
 
@@ -38,19 +39,6 @@ std::string makeWav(const std::filesystem::path& folder, const std::string& name
     return path;
 }
 
-// Median wall time of a step, in milliseconds.
-double medianMs(int runs, const std::function<void()>& step)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        step();
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 double threadCpuMs()
 {
     timespec t {};
@@ -81,10 +69,10 @@ void loadFigures(const std::filesystem::path& folder)
     std::printf("load: median of 15, against `cat FILE > /dev/null` of the same file\n");
     for (const File& f : files) {
         const std::string cat = "cat '" + f.path + "' > /dev/null";
-        const double read = medianMs(15, [&] { (void)std::system(cat.c_str()); });
+        const double read = bench::medianMs(15, [&] { (void)std::system(cat.c_str()); });
         // The first load takes fresh memory from the system; later ones reuse what the previous load gave back.
-        const double first = medianMs(1, [&] { device->createSoundBufferFromFile(f.path); });
-        const double load = medianMs(15, [&] { device->createSoundBufferFromFile(f.path); });
+        const double first = bench::medianMs(1, [&] { device->createSoundBufferFromFile(f.path); });
+        const double load = bench::medianMs(15, [&] { device->createSoundBufferFromFile(f.path); });
         std::printf("  %-42s load %7.2f ms (first %7.2f), cat %5.2f ms, ratio %.2f\n", f.what, load, first, read,
                     load / read);
     }
