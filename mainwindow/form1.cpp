@@ -265,7 +265,6 @@ void Form1::setPhraseSyncChecked(bool checked)
 void Form1::Form_Load()
 {
     Commands::CenterForm(this);
-    Picture1->setStyleSheet(QString());
     QPalette p = Picture1->palette();
     p.setColor(QPalette::Window, kPanelColour);
     Picture1->setPalette(p);
