@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "app/mainform.h"
 #include "platform/core/filesys.h"
+#include "platform/gui/filenames.h"
 #include "platform/gui/instance.h"
 #include "platform/gui/listbox.h"
 #include "platform/gui/toolkit.h"
@@ -38,14 +39,14 @@ struct FolderEnumerator
 {
     QString Path;
     std::vector<std::string> names;
-    void Refresh() { names = platform::fs::listSubfolders(Path.toStdString()); }
+    void Refresh() { names = platform::fs::listSubfolders(platform::fileNameFromText(Path)); }
     int ListCount() const { return int(names.size()); }
     // Full path of subfolder i, as the directory list gives it (no trailing separator).
     QString List(int i) const
     {
         QString folder = Path;
         Commands::AddBackslash(folder);
-        return folder + QString::fromStdString(names[size_t(i)]);
+        return folder + platform::textFromFileName(names[size_t(i)]);
     }
 };
 
@@ -53,10 +54,10 @@ struct FileEnumerator
 {
     QString Path;
     std::vector<std::string> names;
-    void Refresh() { names = platform::fs::listFiles(Path.toStdString(), "*.wav"); }
+    void Refresh() { names = platform::fs::listFiles(platform::fileNameFromText(Path), "*.wav"); }
     int ListCount() const { return int(names.size()); }
     bool valid(int i) const { return i >= 0 && i < ListCount(); }
-    QString List(int i) const { return QString::fromStdString(names[size_t(i)]); }
+    QString List(int i) const { return platform::textFromFileName(names[size_t(i)]); }
 };
 
 FolderEnumerator Dir1;

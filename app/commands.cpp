@@ -2,6 +2,7 @@
 
 #include "platform/core/filesys.h"
 #include "platform/core/profile.h"
+#include "platform/gui/filenames.h"
 #include "platform/gui/resources.h"
 #include "platform/gui/sysfolders.h"
 #include "platform/gui/toolkit.h"
@@ -25,14 +26,15 @@ namespace {
 
 constexpr std::size_t kValueBufferSize = 2048;
 
+// Paths and names as the file system and the settings files hold them (bytes, UTF-8 where they can be).
 std::string utf8(const QString& s)
 {
-    return s.toUtf8().toStdString();
+    return platform::fileNameFromText(s);
 }
 
 QString fromUtf8(const std::string& s)
 {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+    return platform::textFromFileName(s);
 }
 
 // Section and key names go to the profile reader in capitals; only ASCII letters have a case there.
@@ -73,7 +75,7 @@ QString ReadINI(const QString& Section, const QString& Key, const QString& File,
     const std::size_t count = platform::getPrivateProfileString(
         utf8(upperAscii(Section)), utf8(upperAscii(Key)), std::string(), buffer.data(), buffer.size(), utf8(File));
     if (count >= 1) {
-        return QString::fromUtf8(buffer.data(), qsizetype(count));
+        return fromUtf8(std::string(buffer.data(), count));
     }
     return Default;
 }

@@ -5,6 +5,7 @@
 #include "app/phrasenames.h"
 #include "controls/animknob.h"
 #include "controls/togglebutton.h"
+#include "platform/gui/filenames.h"
 #include "platform/gui/listbox.h"
 #include "platform/gui/propertybag.h"
 #include "platform/gui/toolkit.h"
@@ -13,7 +14,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
@@ -71,9 +71,10 @@ std::optional<uint8_t> toByte(int value)
     return uint8_t(value);
 }
 
+// The file a path made from a list entry names on disk, whatever the case of its extension.
 std::string localPath(const QString& path)
 {
-    return QFile::encodeName(path).toStdString();
+    return platform::diskPath(path);
 }
 
 } // namespace
