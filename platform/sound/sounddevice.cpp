@@ -4,6 +4,7 @@
 #include "platform/sound/wavdecoder.h"
 
 #include <SDL.h>
+#include <samplerate.h>
 
 #include <algorithm>
 #include <cmath>
@@ -34,6 +35,51 @@ void setError(std::string* error, const std::string& why)
     if (error != nullptr) {
         *error = why;
     }
+}
+
+sounddetail::Samples allocateFloats(std::size_t count)
+{
+    return sounddetail::Samples(static_cast<float*>(std::malloc(count * sizeof(float))));
+}
+
+// The decoded sound as the mixer plays it: stereo float frames at the device's rate.
+sounddetail::Samples toDeviceFrames(const sounddetail::DecodedSound& sound, std::size_t& frames, std::string* error)
+{
+    const std::size_t count = sound.frames * 2;
+    sounddetail::Samples in = allocateFloats(count);
+    if (!in) {
+        setError(error, "out of memory");
+        return nullptr;
+    }
+    if (sound.format == sounddetail::SampleFormat::Int16) {
+        src_short_to_float_array(static_cast<const short*>(sound.samples.get()), in.get(), int(count));
+    } else {
+        std::copy_n(static_cast<const float*>(sound.samples.get()), count, in.get());
+    }
+    if (sound.rate == SoundDevice::SampleRate) {
+        frames = sound.frames;
+        return in;
+    }
+    const double ratio = double(SoundDevice::SampleRate) / double(sound.rate);
+    const auto room = static_cast<std::size_t>(std::ceil(double(sound.frames) * ratio)) + 16;
+    sounddetail::Samples out = allocateFloats(room * 2);
+    if (!out) {
+        setError(error, "out of memory");
+        return nullptr;
+    }
+    SRC_DATA data {};
+    data.data_in = in.get();
+    data.input_frames = static_cast<long>(sound.frames);
+    data.data_out = out.get();
+    data.output_frames = static_cast<long>(room);
+    data.src_ratio = ratio;
+    const int failure = src_simple(&data, SRC_SINC_FASTEST, SoundDevice::Channels);
+    if (failure != 0 || data.output_frames_gen <= 0) {
+        setError(error, std::string("rate conversion failed: ") + src_strerror(failure));
+        return nullptr;
+    }
+    frames = static_cast<std::size_t>(data.output_frames_gen);
+    return out;
 }
 
 } // namespace
@@ -139,13 +185,19 @@ std::shared_ptr<SoundBuffer> SoundDevice::createSoundBufferFromFile(const std::s
     } else {
         m_mixer->tidy();
     }
-    sounddetail::DecodedSound sound = sounddetail::decodeWavFile(path, SampleRate, error);
+    sounddetail::DecodedSound sound = sounddetail::decodeWavFile(path, error);
     if (!sound.samples) {
         return nullptr;
     }
-    auto* voice = new Voice(std::move(sound.samples), sound.frames);
+    std::size_t frames = 0;
+    sounddetail::Samples samples = toDeviceFrames(sound, frames, error);
+    if (!samples) {
+        return nullptr;
+    }
+    sound.samples.reset();
+    auto* voice = new Voice(std::move(samples), frames);
     m_mixer->add(voice);
-    return std::shared_ptr<SoundBuffer>(new SoundBuffer(m_mixer, voice, path, sound.frames));
+    return std::shared_ptr<SoundBuffer>(new SoundBuffer(m_mixer, voice, path, frames));
 }
 
 bool SoundDevice::render(float* out, std::size_t frames)

@@ -1,6 +1,5 @@
 #include "platform/sound/wavdecoder.h"
 
-#include <samplerate.h>
 #include <sndfile.h>
 
 #include <cerrno>
@@ -15,7 +14,7 @@ namespace platform::sounddetail {
 
 namespace {
 
-// Sample rates a file may have; outside them the conversion would be absurd.
+// Sample rates a file may have; outside them playing it would be absurd.
 constexpr int LowestRate = 1000;
 constexpr int HighestRate = 384000;
 
@@ -118,24 +117,51 @@ int bytesPerSample(int subtype)
     }
 }
 
-Samples allocate(std::size_t floats)
+SampleMemory allocate(std::size_t bytes)
 {
-    return Samples(static_cast<float*>(std::malloc(floats * sizeof(float))));
+    return SampleMemory(std::malloc(bytes));
 }
 
 // Spreads mono frames, held at from (inside the same block, at or after out + frames), over both channels.
-void monoToStereo(float* out, const float* from, std::size_t frames)
+template<typename T>
+void monoToStereo(T* out, const T* from, std::size_t frames)
 {
     for (std::size_t i = 0; i < frames; ++i) {
-        const float s = from[i];
+        const T s = from[i];
         out[2 * i] = s;
         out[2 * i + 1] = s;
     }
 }
 
+// Reads every frame into fresh stereo memory of sample type T.
+template<typename T, typename Read>
+DecodedSound readStereo(SNDFILE* file, const SF_INFO& info, SampleFormat format, Read read, std::string* error)
+{
+    const auto frames = static_cast<std::size_t>(info.frames);
+    SampleMemory memory = allocate(frames * 2 * sizeof(T));
+    if (!memory) {
+        return fail(error, "out of memory");
+    }
+    T* out = static_cast<T*>(memory.get());
+    // Mono goes into the upper half and is spread out in place.
+    T* target = out + (info.channels == 1 ? frames : 0);
+    if (read(file, target, info.frames) != info.frames) {
+        return fail(error, "the file ends early");
+    }
+    if (info.channels == 1) {
+        monoToStereo(out, target, frames);
+    }
+    DecodedSound sound;
+    sound.samples = std::move(memory);
+    sound.format = format;
+    sound.frames = frames;
+    sound.rate = info.samplerate;
+    return sound;
+}
+
 } // namespace
 
-DecodedSound decodeWavFile(const std::string& path, int rate, std::string* error)
+DecodedSound decodeWavFile(const std::string& path, std::string* error)
 {
     // Not blocking: opening a pipe must not wait for a writer.
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -177,61 +203,10 @@ DecodedSound decodeWavFile(const std::string& path, int rate, std::string* error
         return fail(error, info.frames <= 0 ? "no sound in the file" : "the header does not match its data");
     }
 
-    const auto channels = static_cast<std::size_t>(info.channels);
-    const auto inFrames = static_cast<std::size_t>(frames);
-    if (info.samplerate == rate) {
-        // Read straight into the result; mono goes into its upper half and is spread out in place.
-        Samples out = allocate(inFrames * 2);
-        if (!out) {
-            return fail(error, "out of memory");
-        }
-        float* target = out.get() + (channels == 1 ? inFrames : 0);
-        if (sf_readf_float(file.get(), target, info.frames) != info.frames) {
-            return fail(error, "the file ends early");
-        }
-        if (channels == 1) {
-            monoToStereo(out.get(), target, inFrames);
-        }
-        return { std::move(out), inFrames };
+    if (width <= 2) {
+        return readStereo<short>(file.get(), info, SampleFormat::Int16, sf_readf_short, error);
     }
-
-    Samples in = allocate(inFrames * channels);
-    if (!in) {
-        return fail(error, "out of memory");
-    }
-    if (sf_readf_float(file.get(), in.get(), info.frames) != info.frames) {
-        return fail(error, "the file ends early");
-    }
-    const double ratio = double(rate) / double(info.samplerate);
-    const auto room = static_cast<std::size_t>(std::ceil(double(inFrames) * ratio)) + 16;
-    Samples out = allocate(room * 2);
-    if (!out) {
-        return fail(error, "out of memory");
-    }
-    float* target = out.get() + (channels == 1 ? room : 0);
-    SRC_DATA data {};
-    data.data_in = in.get();
-    data.input_frames = static_cast<long>(inFrames);
-    data.data_out = target;
-    data.output_frames = static_cast<long>(room);
-    data.src_ratio = ratio;
-    const int failure = src_simple(&data, SRC_SINC_FASTEST, info.channels);
-    if (failure != 0 || data.output_frames_gen <= 0) {
-        return fail(error, std::string("rate conversion failed: ") + src_strerror(failure));
-    }
-    in.reset();
-    const auto outFrames = static_cast<std::size_t>(data.output_frames_gen);
-    if (channels == 1) {
-        monoToStereo(out.get(), target, outFrames);
-    }
-    // Keep only what the conversion produced.
-    if (outFrames < room) {
-        if (auto* shrunk = static_cast<float*>(std::realloc(out.get(), outFrames * 2 * sizeof(float)))) {
-            out.release();
-            out.reset(shrunk);
-        }
-    }
-    return { std::move(out), outFrames };
+    return readStereo<float>(file.get(), info, SampleFormat::Float, sf_readf_float, error);
 }
 
 } // namespace platform::sounddetail
