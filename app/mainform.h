@@ -25,6 +25,11 @@ public:
     virtual void setPhraseSyncChecked(bool checked) = 0;
     // Starts the sound engine on the window.
     virtual void LoadDXSound() = 0;
+    // Stops every playing layer (its slot, its playing flag, its Play button), then turns the sync button
+    // off whether or not a layer played.
+    virtual void stopPlayingLayers() = 0;
+    // "Save Settings": stores the selected set's levels, pans and mutes; quiet while AppModul::SilentSave is 1.
+    virtual void mnuSave_Click() = 0;
 };
 
 namespace AppModul {

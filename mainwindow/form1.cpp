@@ -434,6 +434,18 @@ std::optional<uint8_t> Form1::startLevel(int k) const
     return muteButton(k)->Value() ? std::optional<uint8_t>(0) : toByte(levelKnob(k)->Value());
 }
 
+void Form1::stopPlayingLayers()
+{
+    for (int16_t k = 0; k < 3; ++k) {
+        if (AppModul::LayerPlaying[k] == -1) {
+            DX7Sound::StopBuffer(k);
+            AppModul::LayerPlaying[k] = 0;
+            playButton(k)->setValue(false);
+        }
+    }
+    syncButton1->setValue(false);
+}
+
 bool Form1::anyLayerPlaying() const
 {
     return AppModul::LayerPlaying[0] || AppModul::LayerPlaying[1] || AppModul::LayerPlaying[2];

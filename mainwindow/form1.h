@@ -38,6 +38,7 @@ public:
     void setAutoPlayChecked(bool checked) override;
     void setPhraseSyncChecked(bool checked) override;
     void LoadDXSound() override;
+    void stopPlayingLayers() override;
 
     // Window life.
     void Form_Load();
@@ -71,7 +72,7 @@ public:
     void mnuSync_Click();
     void mnuAutoPlay_Click();
     void mnuEnding_Click();
-    void mnuSave_Click();
+    void mnuSave_Click() override;
 
     // Layer members by layer index 0 to 2.
     animKnob* levelKnob(int k) const;

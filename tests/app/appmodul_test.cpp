@@ -36,6 +36,8 @@ public:
     void setAutoPlayChecked(bool c) override { autoPlay = c; }
     void setPhraseSyncChecked(bool c) override { phraseSync = c; }
     void LoadDXSound() override { }
+    void stopPlayingLayers() override { }
+    void mnuSave_Click() override { }
 
     QStringList entries(int k) const
     {
