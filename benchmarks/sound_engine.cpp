@@ -104,7 +104,7 @@ void mixFigures(const std::filesystem::path& folder)
     std::vector<double> costs;
     for (int run = 0; run < 30; ++run) {
         const double t0 = threadCpuMs();
-        for (int done = 0; done < platform::SoundDevice::SampleRate; done += platform::SoundDevice::BlockFrames) {
+        for (int done = 0; done < platform::SoundDevice::DefaultRate; done += platform::SoundDevice::BlockFrames) {
             device->render(block.data(), platform::SoundDevice::BlockFrames);
         }
         costs.push_back(threadCpuMs() - t0);

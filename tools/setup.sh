@@ -2,7 +2,7 @@
 corvadel_packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libsdl2-dev libsndfile1-dev libsamplerate0-dev
-    libgtest-dev libbenchmark-dev
+    libgtest-dev
     fonts-liberation xvfb xauth xdotool
 )
 

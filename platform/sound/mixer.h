@@ -1,103 +1,27 @@
-// The real-time side of the sound device: voices, the command queue and the mix.
+// The real-time side of the sound device: the voices, the requests that reach them, and the mix.
+//
+// Nothing the UI thread sends waits in a queue: a start or stop is one word per voice and a level and pan
+// another, both overwritten by the next call, and a new or dropped voice is a link or a flag. The audio
+// thread takes them all at the start of each block, so whatever was sent before a block reaches it, however
+// much was sent.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <deque>
-#include <memory>
+#include <vector>
 
 namespace platform::sounddetail {
 
-struct FreeSamples
-{
-    void operator()(float* p) const { std::free(p); }
-};
-// Interleaved stereo frames from malloc, so that a finished load can give back what it did not use.
-using Samples = std::unique_ptr<float, FreeSamples>;
+struct Voice;
 
-constexpr std::uint64_t NotYet = UINT64_MAX;
-
-// One buffer as the audio thread sees it. The samples never change after creation.
-struct Voice
-{
-    Voice(Samples s, std::size_t n) : samples(std::move(s)), frames(n) { }
-
-    const Samples samples;
-    const std::size_t frames;
-
-    // Touched by the audio thread only, once the voice is added.
-    std::size_t position = 0;
-    std::uint64_t startAt = 0;
-    float gainLeft = 1.0f;
-    float gainRight = 1.0f;
-    bool playing = false;
-    bool pending = false;
-    bool looping = false;
-    Voice* next = nullptr;
-
-    // Where the last start sounded, for the UI thread to read.
-    std::atomic<std::uint64_t> startedFrame { NotYet };
-    std::atomic<std::uint64_t> startedPosition { NotYet };
-
-    // Link in the list of voices the audio thread has let go of.
-    Voice* retiredNext = nullptr;
-};
-
-struct Command
-{
-    enum class Kind : std::uint8_t { Add, Remove, Play, Stop, Gains };
-    Kind kind = Kind::Add;
-    bool looping = false;
-    Voice* voice = nullptr;
-    std::uint64_t target = 0;
-    float left = 1.0f;
-    float right = 1.0f;
-};
-
-// Single producer (UI thread), single consumer (audio thread), fixed size, no locks.
-class CommandQueue
-{
-public:
-    static constexpr std::size_t Size = 1024;
-
-    bool push(const Command& c)
-    {
-        const std::size_t head = m_head.load(std::memory_order_relaxed);
-        if (head - m_tail.load(std::memory_order_acquire) == Size) {
-            return false;
-        }
-        m_items[head % Size] = c;
-        m_head.store(head + 1, std::memory_order_release);
-        return true;
-    }
-
-    bool pop(Command& c)
-    {
-        const std::size_t tail = m_tail.load(std::memory_order_relaxed);
-        if (tail == m_head.load(std::memory_order_acquire)) {
-            return false;
-        }
-        c = m_items[tail % Size];
-        m_tail.store(tail + 1, std::memory_order_release);
-        return true;
-    }
-
-private:
-    std::array<Command, Size> m_items;
-    alignas(64) std::atomic<std::size_t> m_head { 0 };
-    alignas(64) std::atomic<std::size_t> m_tail { 0 };
-};
-
-// Mixes the voices. The UI-thread half sends commands; mix() runs on the audio thread (or, offline, on the
-// UI thread when asked).
+// Mixes the voices. The UI-thread half sends requests; mix() runs on the audio thread, or on the UI thread
+// while no audio thread runs (offline, or the device resting).
 class Mixer
 {
 public:
     explicit Mixer(std::size_t leadFrames);
-    // The audio thread must have stopped (closeOutput()); frees every voice.
+    // No audio thread may run any more; frees every voice.
     ~Mixer();
     Mixer(const Mixer&) = delete;
     Mixer& operator=(const Mixer&) = delete;
@@ -106,47 +30,55 @@ public:
     void add(Voice* voice);
     // Gives the voice to the mixer, which frees it once the audio thread no longer uses it.
     void remove(Voice* voice);
+    // Starts issued before the target frame of the previous start comes up join it.
     void play(Voice* voice, bool looping);
     void stop(Voice* voice);
     void setGains(Voice* voice, float left, float right);
-    // Frees the voices the audio thread let go of, and passes on commands that did not fit the queue (they
-    // wait for the next call from the UI thread; the queue holds far more than a UI thread issues per block).
-    void tidy();
-    // Offline (no audio thread), on the UI thread: applies every command issued so far, and frees the voices
-    // dropped by them.
-    void takeAllCommands();
+    // Whether any voice was started and neither stopped nor removed since.
+    bool anyPlaying() const { return m_playingVoices > 0; }
+    // Frees the voices the audio thread let go of.
+    void freeRetired();
+    // While no audio thread runs: takes every request as the next block would, and frees dropped voices.
+    void settle();
+    // While no audio thread runs, before one starts: output frames count from 0 again.
+    void restartClock();
 
     // Audio thread: mixes the next frames into out, interleaved stereo.
     void mix(float* out, std::size_t frames);
 
+    // Frames mixed since the clock last started (including the block being mixed).
     std::uint64_t framesMixed() const { return m_cursor.load(std::memory_order_acquire); }
     std::uint64_t lateStarts() const { return m_lateStarts.load(std::memory_order_relaxed); }
 
-    // The SDL device that calls mix(), closed before the voices are freed; 0 offline.
-    std::uint32_t output = 0;
+    // Frames by which a start aims past the next block that takes requests.
     std::size_t leadFrames;
 
 private:
-    void send(const Command& c);
-    void apply(const Command& c);
-    void takeCommands();
+    void send(Voice* voice, bool play, bool looping, bool fresh, std::uint64_t target);
+    void takeRequests();
+    void retire(Voice* voice);
+    void begin(Voice& v, std::uint64_t first, std::size_t frames, std::size_t& offset);
     void mixVoice(Voice& v, float* out, std::uint64_t first, std::size_t frames);
-    void freeRetired();
+    void mixSameRate(Voice& v, float* out, std::uint64_t first, std::size_t from, std::size_t frames);
+    void mixResampled(Voice& v, float* out, std::uint64_t first, std::size_t from, std::size_t frames);
+    void gather(const Voice& v, std::int64_t from, std::size_t count);
 
-    CommandQueue m_queue;
-    std::deque<Command> m_backlog; // UI thread: commands waiting for room in the queue
+    std::atomic<Voice*> m_added { nullptr };
     std::atomic<Voice*> m_retired { nullptr };
-    // Start of the next block the audio thread will take commands for.
+    // Start of the next block the audio thread will take requests for.
     std::atomic<std::uint64_t> m_cursor { 0 };
     std::atomic<std::uint64_t> m_lateStarts { 0 };
     std::uint64_t m_lastTarget = 0; // UI thread
     bool m_hasTarget = false; // UI thread
+    std::size_t m_playingVoices = 0; // UI thread
     Voice* m_voices = nullptr; // audio thread
     std::uint64_t m_frame = 0; // audio thread
+    // Audio thread: a voice's file frames around its position, as float, one array per channel.
+    std::vector<float> m_left;
+    std::vector<float> m_right;
 
     static_assert(std::atomic<std::uint64_t>::is_always_lock_free);
     static_assert(std::atomic<Voice*>::is_always_lock_free);
-    static_assert(std::atomic<std::size_t>::is_always_lock_free);
 };
 
 } // namespace platform::sounddetail

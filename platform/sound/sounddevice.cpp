@@ -1,27 +1,76 @@
 #include "platform/sound/sounddevice.h"
 
 #include "platform/sound/mixer.h"
+#include "platform/sound/resampler.h"
+#include "platform/sound/voice.h"
 #include "platform/sound/wavdecoder.h"
 
 #include <SDL.h>
-#include <samplerate.h>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace platform {
 
-using sounddetail::Mixer;
+namespace sounddetail {
+
+// The mixer and the SDL device that runs it, shared by the device handle and its buffers, so that the device
+// closes when the last of them goes. The SDL device is open only while something plays.
+class Engine
+{
+public:
+    // An offline engine: no SDL device, no thread.
+    Engine(std::size_t leadFrames, int outputRate) : mixer(leadFrames), rate(outputRate), offline(true) { }
+    // A real one, once SDL's audio is initialised; it quits SDL's audio when it goes.
+    explicit Engine(std::string name) : mixer(0), offline(false), m_name(std::move(name)) { }
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Opens the device once, at its own rate where SDL tells it, to learn its rate and block, then rests.
+    bool start(std::string* error);
+
+    bool play(Voice* voice, bool looping);
+    void stop(Voice* voice);
+    void remove(Voice* voice);
+    // Frees the voices the mix let go of.
+    void tidy();
+    bool resting() const { return !offline && m_output == 0; }
+    // One filter for each file rate, shared by the voices of that rate.
+    std::shared_ptr<const Resampler> resamplerFor(int fileRate);
+
+    Mixer mixer;
+    int rate = SoundDevice::DefaultRate;
+    const bool offline;
+
+private:
+    bool wake();
+    void restIfSilent();
+
+    std::string m_name;
+    SDL_AudioSpec m_want {};
+    SDL_AudioDeviceID m_output = 0;
+    std::map<int, std::weak_ptr<const Resampler>> m_resamplers;
+};
+
+} // namespace sounddetail
+
+using sounddetail::Engine;
 using sounddetail::Voice;
 
 namespace {
 
 constexpr int Silence = -10000;
+// Output rates taken from SDL; anything else falls back to the default.
+constexpr int LowestRate = 8000;
+constexpr int HighestRate = 384000;
 
 void mixCallback(void* mixer, Uint8* stream, int bytes)
 {
-    static_cast<Mixer*>(mixer)->mix(reinterpret_cast<float*>(stream),
-                                    static_cast<std::size_t>(bytes) / (sizeof(float) * SoundDevice::Channels));
+    static_cast<sounddetail::Mixer*>(mixer)->mix(reinterpret_cast<float*>(stream),
+                                                 static_cast<std::size_t>(bytes)
+                                                     / (sizeof(float) * SoundDevice::Channels));
 }
 
 // Gain of an attenuation in hundredths of a decibel.
@@ -37,72 +86,169 @@ void setError(std::string* error, const std::string& why)
     }
 }
 
-sounddetail::Samples allocateFloats(std::size_t count)
+// The rate the output runs at, where SDL can tell (most sound servers can; the dummy and disk drivers
+// cannot).
+int ownRate(const std::string& name)
 {
-    return sounddetail::Samples(static_cast<float*>(std::malloc(count * sizeof(float))));
-}
-
-// The decoded sound as the mixer plays it: stereo float frames at the device's rate.
-sounddetail::Samples toDeviceFrames(const sounddetail::DecodedSound& sound, std::size_t& frames, std::string* error)
-{
-    const std::size_t count = sound.frames * 2;
-    sounddetail::Samples in = allocateFloats(count);
-    if (!in) {
-        setError(error, "out of memory");
-        return nullptr;
+    int rate = 0;
+    SDL_AudioSpec spec {};
+#if SDL_VERSION_ATLEAST(2, 24, 0)
+    if (name.empty()) {
+        char* defaultName = nullptr;
+        if (SDL_GetDefaultAudioInfo(&defaultName, &spec, 0) == 0) {
+            rate = spec.freq;
+        }
+        SDL_free(defaultName);
     }
-    if (sound.format == sounddetail::SampleFormat::Int16) {
-        src_short_to_float_array(static_cast<const short*>(sound.samples.get()), in.get(), int(count));
-    } else {
-        std::copy_n(static_cast<const float*>(sound.samples.get()), count, in.get());
+#endif
+    for (int i = 0; rate == 0 && !name.empty() && i < SDL_GetNumAudioDevices(0); ++i) {
+        const char* device = SDL_GetAudioDeviceName(i, 0);
+        if (device != nullptr && name == device && SDL_GetAudioDeviceSpec(i, 0, &spec) == 0) {
+            rate = spec.freq;
+        }
     }
-    if (sound.rate == SoundDevice::SampleRate) {
-        frames = sound.frames;
-        return in;
-    }
-    const double ratio = double(SoundDevice::SampleRate) / double(sound.rate);
-    const auto room = static_cast<std::size_t>(std::ceil(double(sound.frames) * ratio)) + 16;
-    sounddetail::Samples out = allocateFloats(room * 2);
-    if (!out) {
-        setError(error, "out of memory");
-        return nullptr;
-    }
-    SRC_DATA data {};
-    data.data_in = in.get();
-    data.input_frames = static_cast<long>(sound.frames);
-    data.data_out = out.get();
-    data.output_frames = static_cast<long>(room);
-    data.src_ratio = ratio;
-    const int failure = src_simple(&data, SRC_SINC_FASTEST, SoundDevice::Channels);
-    if (failure != 0 || data.output_frames_gen <= 0) {
-        setError(error, std::string("rate conversion failed: ") + src_strerror(failure));
-        return nullptr;
-    }
-    frames = static_cast<std::size_t>(data.output_frames_gen);
-    return out;
+    return rate >= LowestRate && rate <= HighestRate ? rate : SoundDevice::DefaultRate;
 }
 
 } // namespace
 
-SoundBuffer::SoundBuffer(std::shared_ptr<Mixer> mixer, Voice* voice, std::string path, std::size_t frames)
-    : m_mixer(std::move(mixer)), m_voice(voice), m_path(std::move(path)), m_frames(frames)
+namespace sounddetail {
+
+Engine::~Engine()
+{
+    if (!offline) {
+        if (m_output != 0) {
+            SDL_CloseAudioDevice(m_output);
+        }
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+}
+
+bool Engine::start(std::string* error)
+{
+    m_want.freq = ownRate(m_name);
+    m_want.format = AUDIO_F32SYS;
+    m_want.channels = SoundDevice::Channels;
+    m_want.samples = SoundDevice::BlockFrames;
+    m_want.callback = mixCallback;
+    m_want.userdata = &mixer;
+    SDL_AudioSpec have {};
+    // SDL converts to whatever the hardware wants, so the mix always sees this format; only the rate may
+    // be the device's own.
+    const SDL_AudioDeviceID id = SDL_OpenAudioDevice(m_name.empty() ? nullptr : m_name.c_str(), 0, &m_want, &have,
+                                                     SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    if (id == 0) {
+        setError(error, SDL_GetError());
+        return false;
+    }
+    SDL_CloseAudioDevice(id);
+    // From now on the device opens at this rate, whatever happens to the hardware meanwhile.
+    m_want.freq = have.freq;
+    rate = have.freq;
+    // Starts aim one block past the block that takes them, so that a start read against one block still
+    // lands in time when the audio thread moves on meanwhile.
+    mixer.leadFrames = have.samples;
+    return true;
+}
+
+bool Engine::wake()
+{
+    if (m_output != 0) {
+        return true;
+    }
+    m_output = SDL_OpenAudioDevice(m_name.empty() ? nullptr : m_name.c_str(), 0, &m_want, nullptr, 0);
+    if (m_output == 0) {
+        return false;
+    }
+    mixer.restartClock();
+    return true;
+}
+
+void Engine::restIfSilent()
+{
+    if (offline) {
+        return;
+    }
+    if (m_output != 0 && !mixer.anyPlaying()) {
+        SDL_CloseAudioDevice(m_output);
+        m_output = 0;
+    }
+    if (m_output == 0) {
+        mixer.settle();
+    }
+}
+
+bool Engine::play(Voice* voice, bool looping)
+{
+    // A resting device opens paused, takes the start, and then runs: the start lands one block in, and
+    // starts issued right after it join it.
+    const bool waking = resting();
+    if (waking && !wake()) {
+        return false;
+    }
+    mixer.play(voice, looping);
+    if (waking) {
+        SDL_PauseAudioDevice(m_output, 0);
+    }
+    return true;
+}
+
+void Engine::stop(Voice* voice)
+{
+    mixer.stop(voice);
+    restIfSilent();
+}
+
+void Engine::remove(Voice* voice)
+{
+    mixer.remove(voice);
+    restIfSilent();
+}
+
+void Engine::tidy()
+{
+    // Without an audio thread nothing else would let go of dropped voices.
+    if (offline || resting()) {
+        mixer.settle();
+    } else {
+        mixer.freeRetired();
+    }
+}
+
+std::shared_ptr<const Resampler> Engine::resamplerFor(int fileRate)
+{
+    std::weak_ptr<const Resampler>& slot = m_resamplers[fileRate];
+    std::shared_ptr<const Resampler> resampler = slot.lock();
+    if (!resampler) {
+        resampler = std::make_shared<const Resampler>(fileRate, rate);
+        slot = resampler;
+    }
+    return resampler;
+}
+
+} // namespace sounddetail
+
+SoundBuffer::SoundBuffer(std::shared_ptr<Engine> engine, Voice* voice, std::string path)
+    : m_engine(std::move(engine)), m_voice(voice), m_path(std::move(path))
 { }
 
 SoundBuffer::~SoundBuffer()
 {
-    m_mixer->remove(m_voice);
+    m_engine->remove(m_voice);
 }
 
 bool SoundBuffer::play(std::uint32_t flags)
 {
-    m_mixer->play(m_voice, (flags & PlayLooping) != 0);
+    if (!m_engine->play(m_voice, (flags & PlayLooping) != 0)) {
+        return false;
+    }
     m_playing = true;
     return true;
 }
 
 bool SoundBuffer::stop()
 {
-    m_mixer->stop(m_voice);
+    m_engine->stop(m_voice);
     m_playing = false;
     return true;
 }
@@ -113,7 +259,7 @@ bool SoundBuffer::setVolume(int volume)
         return false;
     }
     m_volume = volume;
-    m_mixer->setGains(m_voice, gainOf(m_volume - std::max(m_pan, 0)), gainOf(m_volume + std::min(m_pan, 0)));
+    m_engine->mixer.setGains(m_voice, gainOf(m_volume - std::max(m_pan, 0)), gainOf(m_volume + std::min(m_pan, 0)));
     return true;
 }
 
@@ -124,6 +270,22 @@ bool SoundBuffer::setPan(int pan)
     }
     m_pan = pan;
     return setVolume(m_volume);
+}
+
+std::size_t SoundBuffer::frames() const
+{
+    const auto rate = static_cast<std::uint64_t>(m_voice->rate);
+    return static_cast<std::size_t>((m_voice->frames * std::uint64_t(m_engine->rate) + rate / 2) / rate);
+}
+
+std::size_t SoundBuffer::fileFrames() const
+{
+    return m_voice->frames;
+}
+
+int SoundBuffer::fileRate() const
+{
+    return m_voice->rate;
 }
 
 std::uint64_t SoundBuffer::startFrame() const
@@ -138,7 +300,12 @@ std::uint64_t SoundBuffer::startPosition() const
     return frame == sounddetail::NotYet ? frame : m_voice->startedPosition.load(std::memory_order_relaxed);
 }
 
-SoundDevice::SoundDevice(std::shared_ptr<Mixer> mixer) : m_mixer(std::move(mixer)) { }
+std::uint64_t SoundBuffer::loopFrame() const
+{
+    return m_voice->loopFrame.load(std::memory_order_relaxed);
+}
+
+SoundDevice::SoundDevice(std::shared_ptr<Engine> engine) : m_engine(std::move(engine)) { }
 
 SoundDevice::~SoundDevice() = default;
 
@@ -148,56 +315,37 @@ std::unique_ptr<SoundDevice> SoundDevice::open(const std::string& name, std::str
         setError(error, SDL_GetError());
         return nullptr;
     }
-    auto mixer = std::make_shared<Mixer>(0);
-    SDL_AudioSpec want {};
-    want.freq = SampleRate;
-    want.format = AUDIO_F32SYS;
-    want.channels = Channels;
-    want.samples = BlockFrames;
-    want.callback = mixCallback;
-    want.userdata = mixer.get();
-    SDL_AudioSpec have {};
-    // SDL converts to whatever the hardware wants, so the mix always sees exactly this format.
-    const SDL_AudioDeviceID id = SDL_OpenAudioDevice(name.empty() ? nullptr : name.c_str(), 0, &want, &have, 0);
-    if (id == 0) {
-        setError(error, SDL_GetError());
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    auto engine = std::make_shared<Engine>(name);
+    if (!engine->start(error)) {
         return nullptr;
     }
-    mixer->output = id;
-    // Starts aim one block past the block that takes them, so that a start read against one block still
-    // lands in time when the audio thread moves on meanwhile.
-    mixer->leadFrames = have.samples;
-    SDL_PauseAudioDevice(id, 0);
-    return std::unique_ptr<SoundDevice>(new SoundDevice(std::move(mixer)));
+    return std::unique_ptr<SoundDevice>(new SoundDevice(std::move(engine)));
 }
 
-std::unique_ptr<SoundDevice> SoundDevice::openOffline(std::size_t leadFrames)
+std::unique_ptr<SoundDevice> SoundDevice::openOffline(std::size_t leadFrames, int rate)
 {
-    return std::unique_ptr<SoundDevice>(new SoundDevice(std::make_shared<Mixer>(leadFrames)));
+    return std::unique_ptr<SoundDevice>(new SoundDevice(std::make_shared<Engine>(leadFrames, rate)));
 }
 
 std::shared_ptr<SoundBuffer> SoundDevice::createSoundBufferFromFile(const std::string& path, std::string* error)
 {
-    // Free the buffers dropped so far before taking more memory (offline, nothing else would let go of them).
-    if (offline()) {
-        m_mixer->takeAllCommands();
-    } else {
-        m_mixer->tidy();
-    }
+    // Free the buffers dropped so far before taking more memory.
+    m_engine->tidy();
     sounddetail::DecodedSound sound = sounddetail::decodeWavFile(path, error);
     if (!sound.samples) {
         return nullptr;
     }
-    std::size_t frames = 0;
-    sounddetail::Samples samples = toDeviceFrames(sound, frames, error);
-    if (!samples) {
+    if (sound.frames == 0 || sound.rate <= 0) {
+        setError(error, "no sound in the file");
         return nullptr;
     }
-    sound.samples.reset();
-    auto* voice = new Voice(std::move(samples), frames);
-    m_mixer->add(voice);
-    return std::shared_ptr<SoundBuffer>(new SoundBuffer(m_mixer, voice, path, frames));
+    std::shared_ptr<const sounddetail::Resampler> resampler;
+    if (sound.rate != m_engine->rate) {
+        resampler = m_engine->resamplerFor(sound.rate);
+    }
+    auto* voice = new Voice(std::move(sound), std::move(resampler));
+    m_engine->mixer.add(voice);
+    return std::shared_ptr<SoundBuffer>(new SoundBuffer(m_engine, voice, path));
 }
 
 bool SoundDevice::render(float* out, std::size_t frames)
@@ -205,25 +353,34 @@ bool SoundDevice::render(float* out, std::size_t frames)
     if (!offline()) {
         return false;
     }
-    m_mixer->takeAllCommands();
-    m_mixer->mix(out, frames);
-    m_mixer->tidy();
+    m_engine->mixer.mix(out, frames);
+    m_engine->mixer.freeRetired();
     return true;
 }
 
 bool SoundDevice::offline() const
 {
-    return m_mixer->output == 0;
+    return m_engine->offline;
+}
+
+int SoundDevice::rate() const
+{
+    return m_engine->rate;
+}
+
+bool SoundDevice::resting() const
+{
+    return m_engine->resting();
 }
 
 std::uint64_t SoundDevice::framesMixed() const
 {
-    return m_mixer->framesMixed();
+    return m_engine->mixer.framesMixed();
 }
 
 std::uint64_t SoundDevice::lateStarts() const
 {
-    return m_mixer->lateStarts();
+    return m_engine->mixer.lateStarts();
 }
 
 } // namespace platform
