@@ -8,6 +8,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <sndfile.h>
 #include <thread>
 
 using platform::PlayLooping;
@@ -196,7 +199,9 @@ TEST_F(OfflineDevice, StartsIssuedTogetherBeginOnTheSameFrame)
     EXPECT_EQ(device->lateStarts(), 0u);
 
     // Once that frame has come, a start gets a frame of its own.
+    // (A second play after the stop keeps the stop: the start is still afresh.)
     c->stop();
+    c->play(PlayLooping);
     c->play(PlayLooping);
     soundtest::render(*device, 128);
     EXPECT_EQ(c->startFrame(), 192u);
@@ -304,6 +309,83 @@ TEST(SdlDevice, OpensTheDefaultDeviceOfTheChosenDriver)
     }
     EXPECT_NE(b->startFrame(), UINT64_MAX);
     EXPECT_GE(device->framesMixed(), b->startFrame());
+}
+
+// Waits, up to a minute, until the audio thread has done what is asked; false if it never does.
+bool waitFor(const std::function<bool()>& done)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > giveUp) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+TEST(SdlDevice, StartsComeThroughThousandsOfRequestsAndAfterARest)
+{
+    testsupport::TempFolder dir;
+    const std::string output = dir.file("output.raw").toStdString();
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    ScopedEnv file("SDL_DISKAUDIOFILE", output.c_str());
+    ScopedEnv delay("SDL_DISKAUDIODELAY", "1");
+    auto device = SoundDevice::open("");
+    ASSERT_TRUE(device);
+    EXPECT_TRUE(device->resting());
+    const std::string half = dir.file("half.wav").toStdString();
+    const std::string quarter = dir.file("quarter.wav").toStdString();
+    ASSERT_TRUE(soundtest::writeConstant(half, 4410, 0.5));
+    ASSERT_TRUE(soundtest::writeWav(quarter, SF_FORMAT_PCM_16, 2, 48000, std::vector<double>(2 * 4800, 0.25)));
+    auto a = device->createSoundBufferFromFile(half);
+    auto b = device->createSoundBufferFromFile(quarter);
+    ASSERT_TRUE(a && b);
+
+    // While the device runs, a start sent after thousands of requests sounds without another call, from
+    // its beginning.
+    a->play(PlayLooping);
+    EXPECT_FALSE(device->resting());
+    for (int i = 0; i < 5000; ++i) {
+        a->setVolume(-(i % 6000));
+        a->play(PlayLooping);
+    }
+    b->play(PlayLooping);
+    ASSERT_TRUE(waitFor([&] { return b->startFrame() != UINT64_MAX; }));
+    EXPECT_EQ(b->startPosition(), 0u);
+
+    // With nothing playing the device rests: no block is mixed any more.
+    a->stop();
+    EXPECT_FALSE(device->resting());
+    b->stop();
+    EXPECT_TRUE(device->resting());
+    const std::uint64_t mixed = device->framesMixed();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(device->framesMixed(), mixed);
+
+    // Starts issued together wake it and sound together, at the latest level.
+    a->setVolume(-600);
+    a->play(PlayLooping);
+    b->play(PlayLooping);
+    ASSERT_TRUE(waitFor([&] {
+        return a->startFrame() != UINT64_MAX && device->framesMixed() > a->startFrame() + 4096;
+    }));
+    const std::uint64_t start = a->startFrame();
+    EXPECT_EQ(b->startFrame(), start);
+    a.reset();
+    b.reset();
+    device.reset();
+
+    // The output since the device woke: silence, then both from the same frame.
+    const QByteArray raw = testsupport::readFile(QString::fromStdString(output));
+    std::vector<float> out(std::size_t(raw.size()) / sizeof(float));
+    std::memcpy(out.data(), raw.constData(), out.size() * sizeof(float));
+    ASSERT_GE(out.size() / 2, start + 4096);
+    EXPECT_EQ(out[2 * (start - 1)], 0.0f);
+    const float both = 0.5f * float(std::pow(10.0, -600 / 2000.0)) + 0.25f;
+    for (std::size_t i = start; i < start + 4096; ++i) {
+        ASSERT_NEAR(out[2 * i], both, 1e-5) << i - start;
+    }
 }
 
 TEST(SdlDevice, NoDeviceFailsCleanly)
