@@ -1,90 +1,196 @@
-// How closely three layers started back to back line up on the real device thread.
+// How closely three layers of different rates, started back to back, line up in the device thread's output.
 //
-// Each trial does what a synchronised start does: load three slots, then start them one after the other.
-// It waits until all three have sounded and records the spread of the output frames they began on.
-// Usage: bench_sound_alignment [trials] (10000 by default). Runs on SDL's dummy driver unless told otherwise.
+// Each trial does what a synchronised start does: load three slots (44.1, 48 and 16 kHz files), then start
+// them one after the other. The device's output is read back from SDL's disk driver (paced at one block a
+// millisecond, so the audio thread often moves on between two starts). Each layer is "on" for a stretch
+// from its beginning and then "off"; from the frame the output first sounds, the frame where each layer
+// turns off tells where that layer's beginning sounded, to a fraction of a frame. Half the trials start
+// from a resting device, half while another slot keeps it running.
+// Usage: bench_sound_alignment [trials] (10000 by default).
 #include "sound/dx7sound.h"
 
+#include <SDL.h>
 #include <sndfile.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
+#include <fstream>
+#include <functional>
 #include <thread>
 #include <vector>
+
+namespace {
+
+struct Layer
+{
+    int rate;
+    int frames; // a tenth of a second
+    int on; // file frames from the beginning that hold the level
+    float level;
+};
+const Layer Layers[3] = { { 44100, 4410, 300, 0.5f }, { 48000, 4800, 800, 0.25f }, { 16000, 1600, 400, 0.125f } };
+constexpr int OutputRate = 44100;
+constexpr std::size_t Region = 1500; // output frames after the onset that hold every layer's turn
+
+std::string writeLayer(const std::filesystem::path& folder, int index, const Layer& layer)
+{
+    const std::string path = (folder / ("layer_" + std::to_string(index + 1) + ".wav")).string();
+    SF_INFO info {};
+    info.samplerate = layer.rate;
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+    std::vector<float> s(std::size_t(layer.frames) * 2, 0.0f);
+    std::fill(s.begin(), s.begin() + 2 * layer.on, layer.level);
+    sf_writef_float(f, s.data(), layer.frames);
+    sf_close(f);
+    return path;
+}
+
+// Output frames [from, from + count) of the disk driver's file (left channel), once they are there.
+bool readOutput(const std::string& file, std::uint64_t from, std::size_t count, std::vector<float>& left)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    const auto need = static_cast<std::uintmax_t>((from + count) * 2 * sizeof(float));
+    std::error_code error;
+    while (std::filesystem::file_size(file, error) < need || error) {
+        if (std::chrono::steady_clock::now() > giveUp) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    std::ifstream in(file, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(from * 2 * sizeof(float)));
+    std::vector<float> frames(count * 2);
+    in.read(reinterpret_cast<char*>(frames.data()), static_cast<std::streamsize>(frames.size() * sizeof(float)));
+    left.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        left[i] = frames[2 * i];
+    }
+    return bool(in);
+}
+
+bool waitUntil(const std::function<bool()>& done)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > giveUp) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return true;
+}
+
+// Where, in frames after the onset, layer k of the output turned off (the sum falls through the middle of
+// its step), by linear interpolation; -1 when it cannot be found.
+double turnOff(const std::vector<float>& out, std::size_t onset, int k)
+{
+    float before = 0;
+    for (int j = k; j < 3; ++j) {
+        before += Layers[j].level;
+    }
+    const float middle = before - Layers[k].level / 2;
+    const double expected = (Layers[k].on - 0.5) * OutputRate / Layers[k].rate;
+    const auto from = onset + static_cast<std::size_t>(std::max(0.0, expected - 150));
+    for (std::size_t i = from; i + 1 < std::min(out.size(), from + 300); ++i) {
+        if (out[i] >= middle && out[i + 1] < middle) {
+            return double(i - onset) + (out[i] - middle) / (out[i] - out[i + 1]);
+        }
+    }
+    return -1;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     const long trials = argc > 1 ? std::atol(argv[1]) : 10000;
-    ::setenv("SDL_AUDIODRIVER", "dummy", 0);
-
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "corvadel-bench-alignment";
     std::filesystem::create_directories(folder);
-    std::vector<std::string> files;
-    for (int layer = 0; layer < 3; ++layer) {
-        files.push_back((folder / ("layer_" + std::to_string(layer + 1) + ".wav")).string());
-        SF_INFO info {};
-        info.samplerate = 44100;
-        info.channels = 2;
-        info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-        SNDFILE* f = sf_open(files.back().c_str(), SFM_WRITE, &info);
-        std::vector<short> frames(2 * (4410 + 1000 * std::size_t(layer)), short(1000 * (layer + 1)));
-        sf_writef_short(f, frames.data(), sf_count_t(frames.size() / 2));
-        sf_close(f);
-    }
+    const std::string output = (folder / "output.raw").string();
+    ::setenv("SDL_AUDIODRIVER", "disk", 1);
+    ::setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
+    ::setenv("SDL_DISKAUDIODELAY", "1", 1);
+    // The disk driver announces itself at every opening.
+    SDL_LogSetOutputFunction([](void*, int, SDL_LogPriority, const char*) {}, nullptr);
 
+    std::vector<std::string> files;
+    for (int k = 0; k < 3; ++k) {
+        files.push_back(writeLayer(folder, k, Layers[k]));
+    }
+    const std::string silence = writeLayer(folder, 3, { 44100, 4410, 0, 0.0f });
     if (!DX7Sound::InitDX(0)) {
         std::printf("no sound device opened\n");
         return 1;
     }
-    DX7Sound::InitBuffers(10, files[0]);
+    DX7Sound::InitBuffers(10, silence);
 
-    std::map<std::uint64_t, long> spreads;
-    long fromMiddle = 0;
-    long timedOut = 0;
+    long misaligned = 0;
+    long offPosition = 0;
+    long lost = 0;
+    double worst = 0;
     const auto began = std::chrono::steady_clock::now();
     for (long t = 0; t < trials; ++t) {
-        for (int16_t layer = 0; layer < 3; ++layer) {
-            DX7Sound::LoadBufferLevels(layer, files[std::size_t(layer)], 80, 50);
+        // Runs of 100 trials from rest, then 100 with the device kept running by slot 3.
+        const bool running = (t / 100) % 2 == 1;
+        if (running && DX7Sound::DS->resting()) {
+            DX7Sound::PlayBuffer(3, 1);
+        } else if (!running && !DX7Sound::DS->resting()) {
+            DX7Sound::StopBuffer(3);
         }
+        for (int16_t layer = 0; layer < 3; ++layer) {
+            DX7Sound::LoadBufferLevels(layer, files[std::size_t(layer)], 100, 50);
+        }
+        // A resting device counts its frames, and writes its file, afresh when it wakes.
+        const std::uint64_t before = DX7Sound::DS->resting() ? 0 : DX7Sound::DS->framesMixed();
         for (int16_t layer = 0; layer < 3; ++layer) {
             DX7Sound::PlayBuffer(layer, 1);
         }
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        std::vector<std::uint64_t> frames(3, UINT64_MAX);
-        while (std::chrono::steady_clock::now() < giveUp) {
-            for (std::size_t layer = 0; layer < 3; ++layer) {
-                frames[layer] = DX7Sound::SoundBuffers[layer].Buffer->startFrame();
+        const auto& first = *DX7Sound::SoundBuffers[0].Buffer;
+        std::vector<float> out;
+        const bool heard = waitUntil([&] {
+            return first.startFrame() != UINT64_MAX && DX7Sound::DS->framesMixed() > first.startFrame() + Region + 1024;
+        }) && readOutput(output, before, std::size_t(first.startFrame() - before + Region + 256), out);
+        const auto onset = std::find_if(out.begin(), out.end(), [](float v) { return v != 0.0f; });
+        if (!heard || onset == out.end()) {
+            ++lost;
+        } else {
+            double spread = 0;
+            for (int k = 0; k < 3; ++k) {
+                const double off = turnOff(out, std::size_t(onset - out.begin()), k);
+                const double expected = (Layers[k].on - 0.5) * OutputRate / Layers[k].rate;
+                spread = std::max(spread, off < 0 ? 1e9 : std::fabs(off - expected));
+                if (DX7Sound::SoundBuffers[std::size_t(k)].Buffer->startPosition() != 0) {
+                    ++offPosition;
+                }
             }
-            if (std::none_of(frames.begin(), frames.end(), [](std::uint64_t f) { return f == UINT64_MAX; })) {
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
+            worst = std::max(worst, spread);
+            misaligned += spread >= 0.5 ? 1 : 0;
         }
-        if (std::any_of(frames.begin(), frames.end(), [](std::uint64_t f) { return f == UINT64_MAX; })) {
-            ++timedOut;
-            continue;
+        for (int16_t layer = 0; layer < 3; ++layer) {
+            DX7Sound::StopBuffer(layer);
         }
-        for (std::size_t layer = 0; layer < 3; ++layer) {
-            if (DX7Sound::SoundBuffers[layer].Buffer->startPosition() != 0) {
-                ++fromMiddle;
-            }
+        if (running) {
+            // Let the stops land before the next trial reads the output.
+            const std::uint64_t now = DX7Sound::DS->framesMixed();
+            waitUntil([&] { return DX7Sound::DS->framesMixed() > now + 512; });
         }
-        const auto [low, high] = std::minmax_element(frames.begin(), frames.end());
-        ++spreads[*high - *low];
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
-    std::printf("alignment: %ld trials of three back-to-back starts on the device thread (%.1f s, block %d frames)\n",
-                trials, seconds, platform::SoundDevice::BlockFrames);
-    for (const auto& [spread, count] : spreads) {
-        std::printf("  layers' first frames %llu frames apart: %ld trials\n", (unsigned long long)spread, count);
-    }
-    std::printf("  starts that began late (inside their sound): %ld; trials that never sounded: %ld\n", fromMiddle,
-                timedOut);
-    std::printf("  late starts reported by the device: %llu\n", (unsigned long long)DX7Sound::DS->lateStarts());
+    std::printf("alignment: %ld trials of three back-to-back starts (44.1, 48, 16 kHz layers) on the device thread, "
+                "read from its output (%.1f s)\n",
+                trials, seconds);
+    std::printf("  trials whose layers' beginnings sounded a frame or more apart: %ld (largest offset %.4f frames)\n",
+                misaligned, worst);
+    std::printf("  starts that reached the audio thread late (begun as far in as their partners): %llu; layers "
+                "not begun at their file's first frame: %ld\n",
+                (unsigned long long)DX7Sound::DS->lateStarts(), offPosition);
+    std::printf("  trials whose output could not be read: %ld\n", lost);
     DX7Sound::Shutdown();
     std::filesystem::remove_all(folder);
     return 0;

@@ -1,5 +1,8 @@
-// Figures of the sound engine: loading a phrase against reading its file, the cost of mixing, and memory.
-// Usage: bench_sound_engine. Prints its figures; checks nothing.
+// Figures of the sound engine, each beside a baseline from the same run: loading a phrase against reading
+// its file, memory per frame, press to first sound of a 48 kHz set against a 44.1 kHz one, the whole
+// process's CPU while 11 slots play 48 kHz material against 44.1 kHz material, the CPU and callbacks while
+// nothing plays against a device kept running, and memory over many reloads.
+// Usage: bench_sound_engine. Runs on SDL's dummy driver unless told otherwise; prints its figures.
 #include "benchmarks/benchsupport.h"
 #include "platform/sound/sounddevice.h"
 #include "sound/dx7sound.h"
@@ -11,39 +14,35 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <malloc.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
-std::string makeWav(const std::filesystem::path& folder, const std::string& name, int rate, int channels, int subtype,
-                    double seconds)
+using Clock = std::chrono::steady_clock;
+
+std::string makeWav(const std::filesystem::path& folder, const std::string& name, int rate, double seconds)
 {
     const std::string path = (folder / name).string();
     SF_INFO info {};
     info.samplerate = rate;
-    info.channels = channels;
-    info.format = SF_FORMAT_WAV | subtype;
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
     SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
     const auto frames = static_cast<std::size_t>(seconds * rate);
-    std::vector<float> s(frames * std::size_t(channels));
+    std::vector<float> s(frames * 2);
     for (std::size_t i = 0; i < s.size(); ++i) {
         s[i] = 0.4f * std::sin(float(i) * 0.01f) + 0.1f * std::sin(float(i) * 0.37f);
     }
     sf_writef_float(f, s.data(), sf_count_t(frames));
     sf_close(f);
     return path;
-}
-
-double threadCpuMs()
-{
-    timespec t {};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
 // Bytes the heap has handed out, large blocks included.
@@ -53,89 +52,190 @@ long long heapInUse()
     return static_cast<long long>(m.uordblks + m.hblkhd);
 }
 
+// The baseline of a load: the whole file read() into fresh memory, in this process.
+void readWhole(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st
+    { };
+    ::fstat(fd, &st);
+    char* memory = static_cast<char*>(std::malloc(std::size_t(st.st_size)));
+    for (off_t done = 0; done < st.st_size;) {
+        const ssize_t got = ::read(fd, memory + done, std::size_t(st.st_size - done));
+        if (got <= 0) {
+            break;
+        }
+        done += got;
+    }
+    ::close(fd);
+    std::free(memory);
+}
+
+bool waitUntil(const std::function<bool()>& done, double seconds)
+{
+    const auto giveUp = Clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (Clock::now() > giveUp) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    return true;
+}
+
 void loadFigures(const std::filesystem::path& folder)
 {
-    struct File
-    {
-        const char* what;
-        std::string path;
-    };
-    const File files[] = {
-        { "30 s, 44.1 kHz, 16-bit stereo", makeWav(folder, "a.wav", 44100, 2, SF_FORMAT_PCM_16, 30) },
-        { "30 s, 48 kHz, 16-bit stereo (converted)", makeWav(folder, "b.wav", 48000, 2, SF_FORMAT_PCM_16, 30) },
-        { "30 s, 11.025 kHz, 8-bit mono (converted)", makeWav(folder, "c.wav", 11025, 1, SF_FORMAT_PCM_U8, 30) },
-    };
+    // Every large block comes fresh from the system, for the loads and for their baseline alike.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     auto device = platform::SoundDevice::openOffline();
-    std::printf("load: median of 15, against `cat FILE > /dev/null` of the same file\n");
-    for (const File& f : files) {
-        const std::string cat = "cat '" + f.path + "' > /dev/null";
-        const double read = bench::medianMs(15, [&] { (void)std::system(cat.c_str()); });
-        // The first load takes fresh memory from the system; later ones reuse what the previous load gave back.
-        const double first = bench::medianMs(1, [&] { device->createSoundBufferFromFile(f.path); });
-        const double load = bench::medianMs(15, [&] { device->createSoundBufferFromFile(f.path); });
-        std::printf("  %-42s load %7.2f ms (first %7.2f), cat %5.2f ms, ratio %.2f\n", f.what, load, first, read,
-                    load / read);
-    }
-
-    std::printf("memory: heap bytes held per device frame of a loaded buffer\n");
-    std::vector<std::shared_ptr<platform::SoundBuffer>> kept;
-    for (const File& f : files) {
-        device->render(nullptr, 0); // frees the buffers dropped above
-        const long long before = heapInUse();
-        auto buffer = kept.emplace_back(device->createSoundBufferFromFile(f.path));
-        const long long held = heapInUse() - before;
-        std::printf("  %-42s %.3f bytes per frame (%zu frames)\n", f.what, double(held) / double(buffer->frames()),
-                    buffer->frames());
-    }
-}
-
-void mixFigures(const std::filesystem::path& folder)
-{
-    auto device = platform::SoundDevice::openOffline();
-    std::vector<std::shared_ptr<platform::SoundBuffer>> slots;
-    for (int i = 0; i < 11; ++i) {
-        slots.push_back(device->createSoundBufferFromFile(
-            makeWav(folder, "mix" + std::to_string(i) + ".wav", 44100, 2, SF_FORMAT_PCM_16, 1.0 + 0.37 * i)));
-        slots.back()->setVolume(-100 * i);
-        slots.back()->setPan(900 * i - 5000);
-        slots.back()->play(platform::PlayLooping);
-    }
-    std::vector<float> block(2 * platform::SoundDevice::BlockFrames);
-    std::vector<double> costs;
-    for (int run = 0; run < 30; ++run) {
-        const double t0 = threadCpuMs();
-        for (int done = 0; done < platform::SoundDevice::DefaultRate; done += platform::SoundDevice::BlockFrames) {
-            device->render(block.data(), platform::SoundDevice::BlockFrames);
+    std::printf("load of a 30 s 16-bit stereo file into fresh memory, median of 15, against read() of the file into "
+                "fresh memory\n");
+    for (int rate : { 44100, 48000 }) {
+        const std::string file = makeWav(folder, "load" + std::to_string(rate) + ".wav", rate, 30);
+        std::vector<double> loads;
+        std::vector<double> reads;
+        for (int run = 0; run < 15; ++run) {
+            reads.push_back(bench::medianMs(1, [&] { readWhole(file); }));
+            std::shared_ptr<platform::SoundBuffer> buffer;
+            loads.push_back(bench::medianMs(1, [&] { buffer = device->createSoundBufferFromFile(file); }));
+            buffer.reset();
+            device->render(nullptr, 0); // frees it
         }
-        costs.push_back(threadCpuMs() - t0);
+        std::sort(loads.begin(), loads.end());
+        std::sort(reads.begin(), reads.end());
+        // The first file of a rate also makes the filter that every later file of that rate shares.
+        const long long before = heapInUse();
+        auto first = device->createSoundBufferFromFile(file);
+        const long long between = heapInUse();
+        auto second = device->createSoundBufferFromFile(file);
+        const long long held = heapInUse() - between;
+        std::printf("  %.1f kHz: load %6.2f ms, read %6.2f ms, ratio %.2f; memory %.2f bytes per stereo frame "
+                    "(shared filter %lld bytes)\n",
+                    rate / 1000.0, loads[7], reads[7], loads[7] / reads[7], double(held) / double(second->fileFrames()),
+                    between - before - held);
     }
-    std::sort(costs.begin(), costs.end());
-    std::printf("mix: one second of output with 11 slots looping, in blocks of %d frames\n",
-                platform::SoundDevice::BlockFrames);
-    std::printf("  CPU %.3f ms per second of sound (median of 30), %.3f %% of one core\n", costs[15], costs[15] / 10.0);
+    mallopt(M_MMAP_THRESHOLD, 0); // back to glibc's own choice
 }
 
-void reloadFigures(const std::filesystem::path& folder)
+void pressFigures(const std::filesystem::path& folder)
 {
-    ::setenv("SDL_AUDIODRIVER", "dummy", 0);
-    if (!DX7Sound::InitDX(0)) {
-        std::printf("reloads: no sound device opened\n");
-        return;
+    std::printf("press to first sound of a set of three 30 s layers (load three slots, start them, until all three "
+                "sound on the device thread), median of 9\n");
+    double figures[2] = {};
+    int index = 0;
+    for (int rate : { 44100, 48000 }) {
+        std::vector<std::string> files;
+        for (int k = 1; k <= 3; ++k) {
+            files.push_back(makeWav(folder, "set" + std::to_string(rate) + "_" + std::to_string(k) + ".wav", rate, 30));
+        }
+        std::vector<double> times;
+        for (int run = 0; run < 9; ++run) {
+            for (int16_t layer = 0; layer < 3; ++layer) {
+                DX7Sound::StopBuffer(layer);
+            }
+            const auto t0 = Clock::now();
+            for (int16_t layer = 0; layer < 3; ++layer) {
+                DX7Sound::LoadBufferLevels(layer, files[std::size_t(layer)], 80, 50);
+            }
+            for (int16_t layer = 0; layer < 3; ++layer) {
+                DX7Sound::PlayBuffer(layer, 1);
+            }
+            waitUntil([] {
+                return std::all_of(DX7Sound::SoundBuffers.begin(), DX7Sound::SoundBuffers.begin() + 3,
+                                   [](const DX7Sound::SoundSlot& s) { return s.Buffer->startFrame() != UINT64_MAX; });
+            }, 10);
+            times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        }
+        std::sort(times.begin(), times.end());
+        figures[index++] = times[4];
     }
-    const std::string file = makeWav(folder, "reload.wav", 44100, 2, SF_FORMAT_PCM_16, 1);
-    DX7Sound::InitBuffers(10, file);
+    std::printf("  44.1 kHz set %.1f ms, 48 kHz set %.1f ms: ratio %.2f\n", figures[0], figures[1],
+                figures[1] / figures[0]);
+}
+
+// The whole process's CPU, as a share of one core, over a stretch of wall time; and callbacks a second.
+void processLoad(double seconds, double& percent, double& callbacks)
+{
+    const std::uint64_t frames0 = DX7Sound::DS->framesMixed();
+    const double cpu0 = bench::processCpuMs();
+    const auto t0 = Clock::now();
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    const double wall = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+    percent = (bench::processCpuMs() - cpu0) / wall * 100;
+    callbacks = double(DX7Sound::DS->framesMixed() - frames0) / platform::SoundDevice::BlockFrames / (wall / 1000);
+}
+
+void playingFigures(const std::filesystem::path& folder)
+{
+    std::printf("mixing: all 11 slots looping, whole process CPU over 10 s on the device thread; and the mix alone, "
+                "offline, per second of output\n");
+    double percent[2] = {};
+    double alone[2] = {};
+    int index = 0;
+    for (int rate : { 44100, 48000 }) {
+        std::vector<std::string> files;
+        for (int16_t slot = 0; slot < 11; ++slot) {
+            files.push_back(makeWav(folder, "mix" + std::to_string(rate) + "_" + std::to_string(slot) + ".wav", rate,
+                                    1.0 + 0.37 * slot));
+            DX7Sound::LoadPlayBuffer(slot, files.back(), uint8_t(90 - slot), uint8_t(35 + 3 * slot), 1);
+        }
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        double callbacks = 0;
+        processLoad(10, percent[index], callbacks);
+        for (int16_t slot = 0; slot < 11; ++slot) {
+            DX7Sound::StopBuffer(slot);
+        }
+
+        auto offline = platform::SoundDevice::openOffline();
+        std::vector<std::shared_ptr<platform::SoundBuffer>> voices;
+        for (const std::string& file : files) {
+            voices.push_back(offline->createSoundBufferFromFile(file));
+            voices.back()->play(platform::PlayLooping);
+        }
+        std::vector<float> block(2 * platform::SoundDevice::BlockFrames);
+        std::vector<double> costs;
+        for (int run = 0; run < 15; ++run) {
+            const double cpu0 = bench::threadCpuMs();
+            for (int done = 0; done < offline->rate(); done += platform::SoundDevice::BlockFrames) {
+                offline->render(block.data(), platform::SoundDevice::BlockFrames);
+            }
+            costs.push_back(bench::threadCpuMs() - cpu0);
+        }
+        std::sort(costs.begin(), costs.end());
+        alone[index++] = costs[7] / 10.0;
+    }
+    std::printf("  44.1 kHz material: process %.2f %% of a core (mix alone %.3f %%); 48 kHz material: process %.2f %% "
+                "(mix alone %.3f %%)\n",
+                percent[0], alone[0], percent[1], alone[1]);
+}
+
+void idleFigures(const std::string& file)
+{
+    std::printf("nothing playing, whole process over 20 s: resting, against the device kept running by one slot at "
+                "level 0\n");
+    double percent[2] = {};
+    double callbacks[2] = {};
+    processLoad(20, percent[0], callbacks[0]);
+    DX7Sound::LoadPlayBuffer(10, file, 0, 50, 1);
+    processLoad(20, percent[1], callbacks[1]);
+    DX7Sound::StopBuffer(10);
+    std::printf("  resting: %.3f %% of a core, %.0f callbacks a second; kept running: %.3f %%, %.0f callbacks a "
+                "second\n",
+                percent[0], callbacks[0], percent[1], callbacks[1]);
+}
+
+void reloadFigures(const std::string& file)
+{
     DX7Sound::PlayBuffer(0, 1);
-    // Lets the audio thread let go of replaced buffers, then frees them.
+    // Lets the audio thread let go of replaced buffers; the next call frees them.
     const auto settle = [] {
         const std::uint64_t now = DX7Sound::DS->framesMixed();
-        while (DX7Sound::DS->framesMixed() < now + 3 * platform::SoundDevice::BlockFrames) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        DX7Sound::SetVolume(0, 80);
+        waitUntil([&] { return DX7Sound::DS->framesMixed() >= now + 3 * platform::SoundDevice::BlockFrames; }, 10);
+        DX7Sound::PlayBuffer(0, 1);
         return heapInUse();
     };
     std::printf("memory: 1000 reloads of one playing slot on the device thread (one buffer: %zu bytes)\n",
-                DX7Sound::SoundBuffers[0].Buffer->frames() * 8);
+                DX7Sound::SoundBuffers[0].Buffer->fileFrames() * 4);
     long long first = 0;
     for (int i = 1; i <= 1000; ++i) {
         DX7Sound::LoadPlayBuffer(0, file, 80, 50, 1);
@@ -145,18 +245,28 @@ void reloadFigures(const std::filesystem::path& folder)
             std::printf("  heap after %4d reloads: %lld bytes (%+lld since 10)\n", i, heap, heap - first);
         }
     }
-    DX7Sound::Shutdown();
+    DX7Sound::StopBuffer(0);
 }
 
 } // namespace
 
 int main()
 {
+    ::setenv("SDL_AUDIODRIVER", "dummy", 0);
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "corvadel-bench-engine";
     std::filesystem::create_directories(folder);
     loadFigures(folder);
-    mixFigures(folder);
-    reloadFigures(folder);
+    if (!DX7Sound::InitDX(0)) {
+        std::printf("no sound device opened\n");
+        return 1;
+    }
+    const std::string tenth = makeWav(folder, "tenth.wav", 44100, 0.1);
+    DX7Sound::InitBuffers(10, tenth);
+    pressFigures(folder);
+    playingFigures(folder);
+    idleFigures(tenth);
+    reloadFigures(makeWav(folder, "reload.wav", 44100, 1));
+    DX7Sound::Shutdown();
     std::filesystem::remove_all(folder);
     return 0;
 }

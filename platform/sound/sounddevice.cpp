@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <thread>
 
 namespace platform {
 
@@ -47,10 +48,13 @@ public:
 private:
     bool wake();
     void restIfSilent();
+    void finishClosing();
 
     std::string m_name;
     SDL_AudioSpec m_want {};
     SDL_AudioDeviceID m_output = 0;
+    // Closes the device that last rested: SDL lets the output drain for two blocks before its thread ends.
+    std::thread m_closing;
     std::map<int, std::weak_ptr<const Resampler>> m_resamplers;
 };
 
@@ -120,7 +124,15 @@ Engine::~Engine()
         if (m_output != 0) {
             SDL_CloseAudioDevice(m_output);
         }
+        finishClosing();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+}
+
+void Engine::finishClosing()
+{
+    if (m_closing.joinable()) {
+        m_closing.join();
     }
 }
 
@@ -156,6 +168,7 @@ bool Engine::wake()
     if (m_output != 0) {
         return true;
     }
+    finishClosing();
     m_output = SDL_OpenAudioDevice(m_name.empty() ? nullptr : m_name.c_str(), 0, &m_want, nullptr, 0);
     if (m_output == 0) {
         return false;
@@ -170,7 +183,10 @@ void Engine::restIfSilent()
         return;
     }
     if (m_output != 0 && !mixer.anyPlaying()) {
-        SDL_CloseAudioDevice(m_output);
+        // Paused, SDL calls the mix no more (it waits for a call under way), so the mix is the UI thread's.
+        SDL_PauseAudioDevice(m_output, 1);
+        finishClosing();
+        m_closing = std::thread([output = m_output] { SDL_CloseAudioDevice(output); });
         m_output = 0;
     }
     if (m_output == 0) {
@@ -182,6 +198,7 @@ bool Engine::play(Voice* voice, bool looping)
 {
     // A resting device opens paused, takes the start, and then runs: the start lands one block in, and
     // starts issued right after it join it.
+    mixer.freeRetired();
     const bool waking = resting();
     if (waking && !wake()) {
         return false;
@@ -197,12 +214,14 @@ void Engine::stop(Voice* voice)
 {
     mixer.stop(voice);
     restIfSilent();
+    mixer.freeRetired();
 }
 
 void Engine::remove(Voice* voice)
 {
     mixer.remove(voice);
     restIfSilent();
+    mixer.freeRetired();
 }
 
 void Engine::tidy()
