@@ -1,5 +1,6 @@
 #include "platform/sound/riffchunks.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unistd.h>
 
@@ -117,6 +118,15 @@ std::uint32_t WavLayout::channelMask() const
         return 0;
     }
     return std::uint32_t(fieldOf(format, 20, 4, bigEndian));
+}
+
+std::uint32_t WavLayout::blockFrames() const
+{
+    // ADPCM and GSM name it after the size of their extra bytes; other codecs fill whole blocks of bits.
+    const auto named = std::uint32_t(format.size() >= 20 ? fieldOf(format, 18, 2, bigEndian) : 0);
+    const std::uint64_t bits = fieldOf(format, 14, 2, bigEndian) * fieldOf(format, 2, 2, bigEndian);
+    const std::uint64_t filled = bits == 0 ? 0 : fieldOf(format, 12, 2, bigEndian) * 8 / bits;
+    return std::max(named, std::uint32_t(filled));
 }
 
 std::string WavLayout::cleanHeader() const

@@ -17,14 +17,16 @@ namespace platform::sounddetail {
 
 struct WavLayout
 {
-    bool bigEndian = false;    // RIFX: every number in the header is big-endian
-    std::string format;        // body of the fmt chunk
+    bool bigEndian = false; // RIFX: every number in the header is big-endian
+    std::string format; // body of the fmt chunk
     std::uint64_t dataOffset = 0; // where the sound data starts in the file
-    std::uint64_t dataBytes = 0;  // bytes of sound data the file really holds
+    std::uint64_t dataBytes = 0; // bytes of sound data the file really holds
     std::optional<std::uint32_t> factFrames; // frames the fact chunk names (compressed data pads its last block)
 
     // WAVE_FORMAT_EXTENSIBLE's speaker mask; 0 without one.
     std::uint32_t channelMask() const;
+    // Frames one block of compressed data holds, by the format chunk.
+    std::uint32_t blockFrames() const;
     // A RIFF (or RIFX) header of the fmt chunk and the data chunk's header, with the true data size: these
     // bytes followed by the data are a clean WAV file.
     std::string cleanHeader() const;

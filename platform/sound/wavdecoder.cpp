@@ -289,9 +289,9 @@ DecodedSound readStereo(SNDFILE* file, int channels, std::size_t frames, const s
                         sf_count_t (*read)(SNDFILE*, T*, sf_count_t), std::string* error)
 {
     if (frames > MaxSampleBytes / (2 * sizeof(T))) {
-        return fail(error, "the sound would take " + std::to_string(frames / ((1 << 20) / (2 * sizeof(T))))
-                               + " MB, more than the " + std::to_string(MaxSampleBytes >> 20)
-                               + " MB one sound may take");
+        return fail(error,
+                    "the sound would take " + std::to_string(frames / ((1 << 20) / (2 * sizeof(T))))
+                        + " MB, more than the " + std::to_string(MaxSampleBytes >> 20) + " MB one sound may take");
     }
     SampleMemory memory(std::malloc(frames * 2 * sizeof(T)));
     if (!memory) {
@@ -371,14 +371,17 @@ DecodedSound decodeWavFile(const std::string& path, std::string* error)
     }
     const int subtype = info.format & SF_FORMAT_SUBMASK;
     auto frames = static_cast<std::uint64_t>(info.frames);
-    if (layout->factFrames && padsItsLastBlock(subtype) && *layout->factFrames > 0) {
-        frames = std::min<std::uint64_t>(frames, *layout->factFrames);
+    // The fact chunk can cut off the padding at the end (sox's GSM writer adds a whole block more), and no
+    // more: libsndfile's IMA ADPCM writer puts half the count of a stereo file in it.
+    const std::uint32_t fact = layout->factFrames.value_or(0);
+    if (padsItsLastBlock(subtype) && fact > 0 && fact < frames
+        && frames - fact < 2 * std::uint64_t(layout->blockFrames())) {
+        frames = fact;
     }
     const std::vector<Gains> gains = downmixGains(info.channels, layout->channelMask());
-    DecodedSound sound
-        = sixteenBitsOrFewer(subtype)
-            ? readStereo<short>(file.get(), info.channels, std::size_t(frames), gains, sf_readf_short, error)
-            : readStereo<float>(file.get(), info.channels, std::size_t(frames), gains, sf_readf_float, error);
+    DecodedSound sound = sixteenBitsOrFewer(subtype)
+        ? readStereo<short>(file.get(), info.channels, std::size_t(frames), gains, sf_readf_short, error)
+        : readStereo<float>(file.get(), info.channels, std::size_t(frames), gains, sf_readf_float, error);
     if (!sound.samples) {
         return sound;
     }
