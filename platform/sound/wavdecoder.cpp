@@ -263,12 +263,12 @@ std::vector<Gains> downmixGains(int channels, std::uint32_t mask)
     return gains;
 }
 
-float cleanSample(short s)
+short clean(short s)
 {
-    return float(s);
+    return s;
 }
 
-float cleanSample(float s)
+float clean(float s)
 {
     return std::isfinite(s) ? s : 0.0f;
 }
@@ -280,7 +280,24 @@ void store(float v, short& out)
 
 void store(float v, float& out)
 {
-    out = std::isfinite(v) ? v : 0.0f;
+    out = clean(v);
+}
+
+// Mixes frames of more than two channels down to stereo.
+template<typename T> void downmix(const T* in, std::size_t frames, const std::vector<Gains>& gains, T* out)
+{
+    const std::size_t channels = gains.size();
+    for (std::size_t i = 0; i < frames; ++i, in += channels) {
+        float left = 0;
+        float right = 0;
+        for (std::size_t c = 0; c < channels; ++c) {
+            const auto s = float(clean(in[c]));
+            left += gains[c].left * s;
+            right += gains[c].right * s;
+        }
+        store(left, out[2 * i]);
+        store(right, out[2 * i + 1]);
+    }
 }
 
 // Decodes up to `frames` frames into fresh stereo memory of sample type T, mixing the channels down.
@@ -302,21 +319,23 @@ DecodedSound readStereo(SNDFILE* file, int channels, std::size_t frames, const s
     std::vector<T> in(block * std::size_t(channels));
     std::size_t done = 0;
     while (done < frames) {
-        const sf_count_t got = read(file, in.data(), sf_count_t(std::min(block, frames - done)));
+        // Stereo goes straight to its place; anything else through the block.
+        T* target = channels == 2 ? out + 2 * done : in.data();
+        const sf_count_t got = read(file, target, sf_count_t(std::min(block, frames - done)));
         if (got <= 0) {
             break;
         }
-        for (std::size_t i = 0; i < std::size_t(got); ++i, ++done) {
-            float left = 0;
-            float right = 0;
-            for (int c = 0; c < channels; ++c) {
-                const float s = cleanSample(in[i * std::size_t(channels) + std::size_t(c)]);
-                left += gains[std::size_t(c)].left * s;
-                right += gains[std::size_t(c)].right * s;
+        const auto n = std::size_t(got);
+        if (channels == 2) {
+            std::transform(target, target + 2 * n, target, [](T s) { return clean(s); });
+        } else if (channels == 1) {
+            for (std::size_t i = 0; i < n; ++i) {
+                out[2 * (done + i)] = out[2 * (done + i) + 1] = clean(in[i]);
             }
-            store(left, out[2 * done]);
-            store(right, out[2 * done + 1]);
+        } else {
+            downmix(in.data(), n, gains, out + 2 * done);
         }
+        done += n;
     }
     if (done == 0) {
         return fail(error, std::string("no sound could be decoded: ") + sf_strerror(file));
