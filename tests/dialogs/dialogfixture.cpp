@@ -32,6 +32,7 @@ void FakeMain::mnuSave_Click()
 void DialogTest::SetUp()
 {
     AppModul::ResetState();
+    startFolder = QDir::currentPath();
     Commands::AppPath = program.path() + "/";
     for (const char* name : { "A_1.wav", "A_2.wav", "A_3.wav", "A.ini", "B_1.wav" }) {
         touch(QStringLiteral("Set/") + name);
@@ -49,6 +50,7 @@ void DialogTest::TearDown()
     AppModul::setMainFormFactory(nullptr);
     AppModul::ResetState();
     settle();
+    QDir::setCurrent(startFolder);
 }
 
 void DialogTest::touch(const QString& relative)

@@ -51,4 +51,5 @@ protected:
 
     testsupport::TempFolder program;
     FakeMain* main = nullptr;
+    QString startFolder; // the process's current folder, which creating folders changes
 };
