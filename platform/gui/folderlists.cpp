@@ -162,8 +162,10 @@ bool FileListBox::setPath(const QString& path)
     if (folder.isEmpty()) {
         return false;
     }
-    m_path = folder;
-    Refresh();
+    if (folder != m_path) {
+        m_path = folder;
+        Refresh();
+    }
     return true;
 }
 

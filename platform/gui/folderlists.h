@@ -71,7 +71,8 @@ public:
     explicit FileListBox(QWidget* parent = nullptr);
 
     QString Path() const { return m_path; }
-    // Lists a folder's files. A folder that cannot be listed changes nothing: false.
+    // Lists a folder's files (the folder shown already is not read again). A folder that cannot be listed
+    // changes nothing: false.
     bool setPath(const QString& path);
     QString Pattern() const { return m_pattern; }
     void setPattern(const QString& pattern);
