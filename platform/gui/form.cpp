@@ -46,7 +46,9 @@ void placeTwips(QWidget* control, int left, int top, int width, int height)
 
 QFont dialogFont(double points, bool bold)
 {
-    QFont font(QStringLiteral("MS Sans Serif"));
+    // Where the old face is missing, Arial's metric twin keeps the captions within their controls.
+    QFont font;
+    font.setFamilies({ QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans") });
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(int(points * 96.0 / 72.0 + 0.5));
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
