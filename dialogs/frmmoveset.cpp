@@ -82,6 +82,7 @@ void frmMoveSet::Command2_Click()
     if (Combo1->Text().isEmpty()) {
         return;
     }
+    const Busy busy(this);
     stopLayersAndSaveSet();
     MainForm* main = AppModul::mainForm();
 

@@ -60,6 +60,7 @@ void frmRename::Command1_Click()
 
 void frmRename::Command2_Click()
 {
+    const Busy busy(this);
     MainForm* main = AppModul::mainForm();
     const int16_t active = AppModul::ActiveList;
     if (main) {

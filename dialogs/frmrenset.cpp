@@ -107,6 +107,7 @@ void frmRenSet::Command1_Click()
 
 void frmRenSet::Command2_Click()
 {
+    const Busy busy(this);
     stopLayersAndSaveSet();
     MainForm* main = AppModul::mainForm();
 

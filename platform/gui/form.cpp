@@ -30,7 +30,21 @@ void Form::Unload()
     Form_Unload();
     hide();
     // Unload runs inside the form's own handlers: the form goes once they have returned.
-    deleteLater();
+    if (m_busy == 0) {
+        deleteLater();
+    }
+}
+
+Form::Busy::Busy(Form* form) : m_form(form)
+{
+    ++m_form->m_busy;
+}
+
+Form::Busy::~Busy()
+{
+    if (m_form && --m_form->m_busy == 0 && m_form->m_unloaded) {
+        m_form->deleteLater();
+    }
 }
 
 void Form::closeEvent(QCloseEvent* event)

@@ -27,12 +27,27 @@ public:
 
     void Caption(const QString& caption) { setWindowTitle(caption); }
 
+    // Held by a handler that lets pending events run: a form unloaded meanwhile (Cancel, the close box) is
+    // discarded only once the handler has returned, so the handler can run to its end.
+    class Busy
+    {
+    public:
+        explicit Busy(Form* form);
+        ~Busy();
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+
+    private:
+        QPointer<Form> m_form;
+    };
+
 protected:
     virtual void Form_Unload() { }
     void closeEvent(QCloseEvent* event) override;
 
 private:
     bool m_unloaded = false;
+    int m_busy = 0;
 };
 
 template <class F>

@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -167,4 +168,17 @@ TEST_F(RenameTest, SetRenameStopsSavesAndRenamesWithoutReplacingAndOnlyALayerOne
     EXPECT_EQ(files(), QStringList({ "A_3.wav", "B_1.wav", "Int.ini", "M_2.wav", "N.ini", "N_1.wav", "N_3.wav",
                                      "Opening_1.wav" }));
     EXPECT_EQ(QDir(program.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+TEST_F(RenameTest, ClosingTheDialogWhileItsRenameLetsEventsRunFinishesTheRenameSafely)
+{
+    for (int k = 0; k < 3; ++k) {
+        select(k, QStringLiteral("A_%1").arg(k + 1));
+    }
+    frmRenSet* dlg = openRenSet("N");
+    QTimer::singleShot(0, dlg, [dlg] { dlg->close(); });
+    dlg->Command2_Click();
+    settle();
+    EXPECT_EQ(files(), QStringList({ "B_1.wav", "N.ini", "N_1.wav", "N_2.wav", "N_3.wav" }));
+    EXPECT_FALSE(frmRenSet::instance.loaded());
 }
