@@ -109,8 +109,10 @@ void frmMoveSet::Command2_Click()
         PhraseFiles::setNormal(AppModul::PhrasePath + name);
     }
 
-    // A destination that may not be made makes every move fail.
-    if (const std::optional<QString> destination = destinationFolder(Combo1->Text())) {
+    // A destination that may not be made, or that a link leads out of the program folder, makes every move
+    // fail.
+    const std::optional<QString> destination = destinationFolder(Combo1->Text());
+    if (destination && PhraseFiles::liesWithin(*destination, Commands::AppPath)) {
         QString folder = *destination;
         if (!Commands::DirExists(folder)) {
             Commands::CreatePath(folder);

@@ -4,6 +4,10 @@
 #include "platform/core/filesys.h"
 #include "platform/gui/filenames.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
 namespace PhraseFiles {
 
 bool namesListedFile(const QString& entry)
@@ -27,6 +31,18 @@ std::optional<QString> layerOneSettingsName(const QString& entry)
         return std::nullopt;
     }
     return PhraseNames::cutSixRule(entry);
+}
+
+bool liesWithin(const QString& path, const QString& folder)
+{
+    std::error_code error;
+    const std::filesystem::path inner = std::filesystem::weakly_canonical(platform::diskPath(path), error);
+    const std::filesystem::path outer = std::filesystem::canonical(platform::diskPath(folder), error);
+    if (error || inner == outer) {
+        return false;
+    }
+    const auto [end, rest] = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
+    return end == outer.end();
 }
 
 void setNormal(const QString& path)

@@ -22,6 +22,9 @@ QString withoutWav(const QString& entry);
 // proper layer-1 entry (ending in "_1", with or without ".wav"), so that another set's file is never taken.
 std::optional<QString> layerOneSettingsName(const QString& entry);
 
+// True when a path (which need not exist yet) lies inside a folder once symbolic links are followed.
+bool liesWithin(const QString& path, const QString& folder);
+
 // Makes a file writable by its owner, before it is renamed or moved.
 void setNormal(const QString& path);
 

@@ -76,12 +76,15 @@ TEST_F(MoveSetTest, WithoutPhraseFoldersChooseIsCreatedAndOnlySelectedLayersMove
 
 TEST_F(MoveSetTest, ADestinationOutsideTheProgramFolderOrHiddenMovesNothingAndCreatesNothing)
 {
+    testsupport::TempFolder outside;
+    ASSERT_TRUE(QFile::link(outside.path(), program.file("Link")));
     for (const char* refused : { "/tmp", "..", "../Out", "x/../../Out", "_Archive", "x/.hidden", "x//y", "a:b",
-                                 "a*b", "CON" }) {
+                                 "a*b", "CON", "Link", "Link/deeper" }) {
         selectSetA();
         move(QString::fromUtf8(refused));
         EXPECT_EQ(files(), QStringList({ "A.ini", "A_1.wav", "A_2.wav", "A_3.wav", "B_1.wav" })) << refused;
-        EXPECT_EQ(folders(), QStringList({ "Set" })) << refused;
+        EXPECT_EQ(folders(), QStringList({ "Link", "Set" })) << refused;
+        EXPECT_TRUE(QDir(outside.path()).isEmpty()) << refused;
         EXPECT_FALSE(frmMoveSet::instance.loaded());
         settle();
     }
