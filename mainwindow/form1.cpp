@@ -1,4 +1,5 @@
 #include "mainwindow/form1.h"
+#include "mainwindow/form1layout.h"
 
 #include "app/appmodul.h"
 #include "app/commands.h"
@@ -7,7 +8,6 @@
 #include "controls/togglebutton.h"
 #include "platform/gui/filenames.h"
 #include "platform/gui/listbox.h"
-#include "platform/gui/propertybag.h"
 #include "platform/gui/toolkit.h"
 #include "sound/dx7sound.h"
 
@@ -17,50 +17,10 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
 
 #include <optional>
 
 namespace {
-
-const QColor kPanelColour(200, 50, 80);
-
-// Pixel rectangle of a control placed in twips.
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(platform::twipsToPixels(left), platform::twipsToPixels(top), platform::twipsToPixels(width),
-                 platform::twipsToPixels(height));
-}
-
-QFont arialBold(double points)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(int(points * 96.0 / 72.0 + 0.5));
-    font.setBold(true);
-    return font;
-}
-
-QString rgb(const QColor& c)
-{
-    return QStringLiteral("rgb(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
-}
-
-void styleList(platform::ListBox* list, const QColor& background, const QColor& text, double points)
-{
-    list->setFont(arialBold(points));
-    list->setStyleSheet(QStringLiteral("QListWidget { background: %1; color: %2; }").arg(rgb(background), rgb(text)));
-}
-
-QLabel* makeLabel(QWidget* parent, const QString& caption, const QRect& geometry)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setGeometry(geometry);
-    label->setFont(arialBold(9));
-    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    label->setStyleSheet(QStringLiteral("QLabel { color: rgb(224,224,224); background: transparent; }"));
-    return label;
-}
 
 // A knob value as the sound engine's byte; nothing when it does not fit.
 std::optional<uint8_t> toByte(int value)
@@ -91,128 +51,16 @@ Form1::Form1()
 
 Form1::~Form1() = default;
 
-void Form1::buildLayout()
+void Form1::registerAsMainForm(std::function<void()> programEnd)
 {
-    auto* client = new QWidget(this);
-    client->setAutoFillBackground(true);
-    QPalette pal = client->palette();
-    pal.setColor(QPalette::Window, Qt::black);
-    client->setPalette(pal);
-    client->setFixedSize(platform::twipsToPixels(14010), platform::twipsToPixels(9855));
-    setCentralWidget(client);
-
-    List1 = new platform::ListBox(client);
-    List1->setGeometry(twips(240, 240, 2955, 9420));
-    styleList(List1, QColor(64, 64, 64), QColor(192, 192, 192), 9.75);
-
-    Picture1 = new QFrame(client);
-    Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Picture1->setLineWidth(2);
-    Picture1->setGeometry(twips(3480, 240, 10275, 7515));
-    Picture1->setAutoFillBackground(true);
-    const int inner = Picture1->frameWidth(); // children are placed from the panel's inner corner
-    auto place = [inner](QWidget* w, const QRect& r) { w->setGeometry(r.translated(inner, inner)); };
-    auto at = [inner](QWidget* w, int left, int top) {
-        w->move(platform::twipsToPixels(left) + inner, platform::twipsToPixels(top) + inner);
-    };
-
-    const int columnLeft[3] = { 240, 3540, 6840 };
-    for (int k = 0; k < 3; ++k) {
-        Picture2[k] = new QWidget(Picture1);
-        place(Picture2[k], twips(columnLeft[k], 120, 3135, 435));
-        Picture2[k]->setAutoFillBackground(true);
-        QPalette p = Picture2[k]->palette();
-        p.setColor(QPalette::Window, QColor(224, 224, 224));
-        Picture2[k]->setPalette(p);
-
-        Label2[k] = new QLabel(QStringLiteral("P H R A S E   %1").arg(k + 1), Picture2[k]);
-        Label2[k]->setGeometry(twips(0, 0, 3195, 435));
-        Label2[k]->setFont(arialBold(18));
-        Label2[k]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        Label2[k]->setAttribute(Qt::WA_TranslucentBackground);
-
-        lstPhrase[k] = new platform::ListBox(Picture1);
-        place(lstPhrase[k], twips(columnLeft[k], 1560, 3135, 5685));
-        styleList(lstPhrase[k], QColor(64, 64, 64), QColor(255, 255, 128), 9);
-    }
-
-    const QString level = QStringLiteral("Level");
-    lblVolume[0] = makeLabel(Picture1, level, twips(225, 600, 795, 195).translated(inner, inner));
-    lblVolume[1] = makeLabel(Picture1, level, twips(3555, 600, 735, 195).translated(inner, inner));
-    lblVolume[2] = makeLabel(Picture1, level, twips(6825, 600, 795, 195).translated(inner, inner));
-    struct LabelSpec
-    {
-        const char* caption;
-        int left, top, width, height;
-    };
-    const LabelSpec labels[9] = {
-        { "Pan", 1245, 600, 495, 195 },  { "Pan", 4545, 600, 495, 195 },  { "Pan", 7785, 600, 615, 195 },
-        { "Mute", 2100, 600, 495, 195 }, { "Play", 2760, 600, 495, 285 }, { "Play", 6060, 600, 495, 285 },
-        { "Mute", 5400, 600, 495, 195 }, { "Play", 9360, 600, 495, 285 }, { "Mute", 8700, 600, 495, 195 },
-    };
-    for (int i = 0; i < 9; ++i) {
-        const LabelSpec& s = labels[i];
-        Label1[i] = makeLabel(Picture1, QLatin1String(s.caption),
-                              twips(s.left, s.top, s.width, s.height).translated(inner, inner));
-    }
-
-    // Knobs as the layout stores them: level knobs 40..100 at 80, pan knobs 35..65 at 50.
-    const platform::PropertyBag levelProps { { QStringLiteral("Min"), 40 } };
-    const platform::PropertyBag panProps { { QStringLiteral("Min"), 35 },
-                                           { QStringLiteral("Max"), 65 },
-                                           { QStringLiteral("Value"), 50 } };
-    animKnob** knobs[6] = { &animKnob1, &animKnob2, &animKnob3, &animKnob4, &animKnob5, &animKnob6 };
-    const int knobLeft[6] = { 270, 1125, 3570, 4425, 6870, 7725 };
-    for (int i = 0; i < 6; ++i) {
-        auto* knob = new animKnob(Picture1);
-        at(knob, knobLeft[i], 780);
-        knob->UserControl_ReadProperties(i % 2 == 0 ? levelProps : panProps);
-        *knobs[i] = knob;
-    }
-
-    miniButton** mutes[3] = { &miniButton1, &miniButton2, &miniButton3 };
-    miniButtonGreen** plays[3] = { &miniButtonGreen1, &miniButtonGreen2, &miniButtonGreen3 };
-    const platform::PropertyBag noProps;
-    for (int k = 0; k < 3; ++k) {
-        *mutes[k] = new miniButton(Picture1);
-        at(*mutes[k], 2160 + 3300 * k, 960);
-        (*mutes[k])->UserControl_ReadProperties(noProps);
-        *plays[k] = new miniButtonGreen(Picture1);
-        at(*plays[k], 2820 + 3300 * k, 960);
-        (*plays[k])->UserControl_ReadProperties(noProps);
-    }
-
-    syncButton1 = new syncButton(client);
-    syncButton1->move(platform::twipsToPixels(3480), platform::twipsToPixels(7860));
-    syncButton1->UserControl_ReadProperties(noProps);
-}
-
-void Form1::buildMenus()
-{
-    mnuOptions = menuBar()->addMenu(QStringLiteral("Options"));
-    mnuSync = mnuOptions->addAction(QStringLiteral("Phrase Sync"));
-    mnuAutoPlay = mnuOptions->addAction(QStringLiteral("Auto Play"));
-    mnuEnding = mnuOptions->addAction(QStringLiteral("Show Extension"));
-    for (QAction* item : { mnuSync, mnuAutoPlay, mnuEnding }) {
-        item->setCheckable(true);
-    }
-    mnuSync->setChecked(true);
-    mnuAutoPlay->setChecked(true);
-    mnuEnding->setChecked(false);
-    mnuSave = menuBar()->addAction(QStringLiteral("Save Settings"));
-
-    // The phrase lists' right-click menu; never part of the menu bar.
-    mnuPop = new QMenu(QStringLiteral("PopupMenu"), this);
-    mnuRename = mnuPop->addAction(QStringLiteral("Rename Phrase"));
-    mnuRenameSet = mnuPop->addAction(QStringLiteral("Rename Phrase Set"));
-    mnuPop->addSeparator();
-    mnuDel = mnuPop->addAction(QStringLiteral("Delete Phrase"));
-    mnuDelSet = mnuPop->addAction(QStringLiteral("Delete Phrase Set"));
-    mnuPop->addSeparator();
-    mnuMove = mnuPop->addAction(QStringLiteral("Move Phrase Set"));
-
-    // The client area keeps its size; the window is as large as the menu bar and the client area.
-    setFixedSize(centralWidget()->width(), centralWidget()->height() + menuBar()->sizeHint().height());
+    AppModul::setMainFormFactory([programEnd] {
+        auto* form = new Form1;
+        form->Form_Load();
+        if (programEnd) {
+            form->setProgramEnd(programEnd);
+        }
+        return form;
+    });
 }
 
 void Form1::connectHandlers()
@@ -267,10 +115,10 @@ void Form1::Form_Load()
 {
     Commands::CenterForm(this);
     QPalette p = Picture1->palette();
-    p.setColor(QPalette::Window, kPanelColour);
+    p.setColor(QPalette::Window, form1layout::kPanelColour);
     Picture1->setPalette(p);
     for (QLabel* header : Label2) {
-        header->setStyleSheet(QStringLiteral("QLabel { color: %1; background: transparent; }").arg(rgb(kPanelColour)));
+        header->setStyleSheet(form1layout::labelSheet(form1layout::kPanelColour));
     }
 }
 
@@ -331,11 +179,7 @@ void Form1::lstPhrase_MouseDown(int16_t Index, int16_t Button, int16_t /*Shift*/
         mirrorSelection(Index);
         loadStoredSettings();
         if (AppModul::AutoPlay == 1) {
-            loadSelectedLayers();
-            for (int i = 0; i < 3; ++i) {
-                platform::doEvents();
-            }
-            startSelectedLayers();
+            startSelectedSet();
             syncButton1->setValue(anyLayerPlaying());
             return;
         }
@@ -391,10 +235,8 @@ void Form1::loadSelectedLayers()
         if (lstPhrase[k]->Text().isEmpty()) {
             continue;
         }
-        const std::optional<uint8_t> level = startLevel(k);
-        const std::optional<uint8_t> pan = toByte(panKnob(k)->Value());
-        if (level && pan) {
-            DX7Sound::LoadBufferLevels(k, localPath(layerFile(k)), *level, *pan);
+        if (const std::optional<Levels> levels = startLevels(k)) {
+            DX7Sound::LoadBufferLevels(k, localPath(layerFile(k)), levels->level, levels->pan);
         }
         AppModul::LayerPlaying[k] = -1;
         playButton(k)->setValue(true);
@@ -413,25 +255,43 @@ void Form1::startSelectedLayers()
     }
 }
 
+void Form1::startSelectedSet()
+{
+    loadSelectedLayers();
+    for (int i = 0; i < 3; ++i) {
+        platform::doEvents();
+    }
+    startSelectedLayers();
+}
+
 void Form1::singleListStart(int16_t index)
 {
     if (lstPhrase[index]->Text().isEmpty()) {
         return;
     }
-    PhraseFile = PhraseNames::withWav(AppModul::PhrasePath + lstPhrase[index]->Text());
-    const std::optional<uint8_t> level = startLevel(index);
-    const std::optional<uint8_t> pan = toByte(panKnob(index)->Value());
-    if (level && pan) {
-        DX7Sound::LoadPlayBuffer(index, localPath(PhraseFile), *level, *pan, 1);
-    }
+    startLayer(index);
     playButton(index)->setValue(true);
-    AppModul::LayerPlaying[index] = -1;
+}
+
+void Form1::startLayer(int k)
+{
+    PhraseFile = PhraseNames::withWav(AppModul::PhrasePath + lstPhrase[k]->Text());
+    if (const std::optional<Levels> levels = startLevels(k)) {
+        DX7Sound::LoadPlayBuffer(int16_t(k), localPath(PhraseFile), levels->level, levels->pan, 1);
+    }
+    AppModul::LayerPlaying[k] = -1;
     syncButton1->setValue(true);
 }
 
-std::optional<uint8_t> Form1::startLevel(int k) const
+std::optional<Form1::Levels> Form1::startLevels(int k) const
 {
-    return muteButton(k)->Value() ? std::optional<uint8_t>(0) : toByte(levelKnob(k)->Value());
+    const std::optional<uint8_t> level
+        = muteButton(k)->Value() ? std::optional<uint8_t>(0) : toByte(levelKnob(k)->Value());
+    const std::optional<uint8_t> pan = toByte(panKnob(k)->Value());
+    if (!level || !pan) {
+        return std::nullopt;
+    }
+    return Levels { *level, *pan };
 }
 
 void Form1::stopPlayingLayers()
@@ -519,14 +379,7 @@ void Form1::playPush(int k)
         return;
     }
     if (!AppModul::LayerPlaying[k]) {
-        PhraseFile = PhraseNames::withWav(AppModul::PhrasePath + lstPhrase[k]->Text());
-        const std::optional<uint8_t> level = startLevel(k);
-        const std::optional<uint8_t> pan = toByte(panKnob(k)->Value());
-        if (level && pan) {
-            DX7Sound::LoadPlayBuffer(int16_t(k), localPath(PhraseFile), *level, *pan, 1);
-        }
-        AppModul::LayerPlaying[k] = -1;
-        syncButton1->setValue(true);
+        startLayer(k); // the Play button stays as the press left it
         return;
     }
     DX7Sound::StopBuffer(int16_t(k));
@@ -628,11 +481,7 @@ void Form1::syncButton1_Push(bool& /*Value*/)
         syncButton1->setValue(false);
         return;
     }
-    loadSelectedLayers();
-    for (int i = 0; i < 3; ++i) {
-        platform::doEvents();
-    }
-    startSelectedLayers();
+    startSelectedSet();
     if (!anyLayerPlaying()) {
         syncButton1->setValue(false);
     }
