@@ -6,6 +6,7 @@
 #include "app/phrasenames.h"
 #include "controls/animknob.h"
 #include "controls/togglebutton.h"
+#include "platform/core/filesys.h"
 #include "platform/gui/filenames.h"
 #include "platform/gui/listbox.h"
 #include "platform/gui/toolkit.h"
@@ -19,6 +20,7 @@
 #include <QMenu>
 
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -35,6 +37,31 @@ std::optional<uint8_t> toByte(int value)
 std::string localPath(const QString& path)
 {
     return platform::diskPath(path);
+}
+
+// A delete question: Yes and No with the question icon, Yes the default, titled with the program title.
+int16_t askYesNo(const QString& question)
+{
+    return int16_t(platform::messageBox(question, 36, Commands::AppTitle));
+}
+
+// Deletes files of the phrase folder: first every read-only mark is cleared, then each file is deleted in
+// the order given. A file that cannot go simply stays. Only plain names in the folder are ever touched.
+void deleteInFolder(const QString& folder, const QStringList& names)
+{
+    std::vector<std::string> paths;
+    for (const QString& name : names) {
+        if (!name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".")
+            && name != QLatin1String("..")) {
+            paths.push_back(localPath(folder + name));
+        }
+    }
+    for (const std::string& path : paths) {
+        platform::fs::setAttributesNormal(path);
+    }
+    for (const std::string& path : paths) {
+        platform::fs::removeFile(path);
+    }
 }
 
 } // namespace
@@ -92,6 +119,8 @@ void Form1::connectHandlers()
     connect(mnuAutoPlay, &QAction::triggered, this, &Form1::mnuAutoPlay_Click);
     connect(mnuEnding, &QAction::triggered, this, &Form1::mnuEnding_Click);
     connect(mnuSave, &QAction::triggered, this, &Form1::mnuSave_Click);
+    connect(mnuDel, &QAction::triggered, this, &Form1::mnuDel_Click);
+    connect(mnuDelSet, &QAction::triggered, this, &Form1::mnuDelSet_Click);
 }
 
 // ---- Window life -------------------------------------------------------------------------------------
@@ -513,8 +542,9 @@ void Form1::mnuSave_Click()
     }
     PhraseName = PhraseNames::setNameRule(first);
     SettingsFile = AppModul::PhrasePath + PhraseName;
-    auto write = [this](const char* key, const QString& value) {
-        Commands::WriteINI(Commands::AppTitle, QLatin1String(key), value, SettingsFile);
+    bool saved = true; // every write is tried; one that fails is reported below
+    auto write = [this, &saved](const char* key, const QString& value) {
+        saved = Commands::WriteINI(Commands::AppTitle, QLatin1String(key), value, SettingsFile) && saved;
     };
     write("Level1", QString::number(animKnob1->Value()));
     write("Pan1", QString::number(animKnob2->Value()));
@@ -529,6 +559,10 @@ void Form1::mnuSave_Click()
         return;
     }
     QString title;
+    if (!saved) {
+        Commands::ShowMessage(QStringLiteral("The settings could not be saved in\r\n") + SettingsFile, 1, title);
+        return;
+    }
     Commands::ShowMessage(QStringLiteral("This function makes it possible to save the current\r\n"
                                          "'Level', 'Pan' and 'Mute' settings and use it next time\r\n"
                                          "when you reload the three phrases again.\r\n"
@@ -536,4 +570,67 @@ void Form1::mnuSave_Click()
                                          "\r\n"
                                          "Settings saved."),
                           1, title);
+}
+
+// ---- Delete commands ----------------------------------------------------------------------------------
+
+void Form1::mnuDel_Click()
+{
+    if (AppModul::ActiveList < 0 || AppModul::ActiveList > 2) {
+        return;
+    }
+    // With nothing selected there is no phrase to name, and nothing is asked or deleted.
+    const QString entry = lstPhrase[AppModul::ActiveList]->Text();
+    if (entry.isEmpty()) {
+        return;
+    }
+    PhraseName = PhraseNames::withWav(entry);
+    MsgText = QStringLiteral("Really delete phrase '") + PhraseName + QStringLiteral("' ?");
+    MsgAnswer = askYesNo(MsgText);
+    if (MsgAnswer == platform::IdNo) {
+        return;
+    }
+    PhraseFile = AppModul::PhrasePath + PhraseName;
+    deleteInFolder(AppModul::PhrasePath, { PhraseName });
+    platform::doEvents();
+    AppModul::FillPhraseLists(AppModul::PhrasePath);
+}
+
+void Form1::mnuDelSet_Click()
+{
+    if (lstPhrase[0]->Text().isEmpty() || lstPhrase[1]->Text().isEmpty() || lstPhrase[2]->Text().isEmpty()) {
+        QString title;
+        Commands::ShowMessage(
+            QStringLiteral("To delete a phrase set you have to make a selection in every phrase list."), 1, title);
+        return;
+    }
+    const QString firstEntry = lstPhrase[0]->Text();
+    SetName1 = PhraseNames::withWav(firstEntry);
+    SetName2 = PhraseNames::withWav(lstPhrase[1]->Text());
+    SetName3 = PhraseNames::withWav(lstPhrase[2]->Text());
+    MsgText = QStringLiteral("Really delete following phrases: \r\n") + SetName1 + QStringLiteral(", ") + SetName2
+        + QStringLiteral(", ") + SetName3 + QStringLiteral(" ?");
+    MsgAnswer = askYesNo(MsgText);
+    if (MsgAnswer == platform::IdNo) {
+        return;
+    }
+    stopPlayingLayers();
+    platform::doEvents();
+
+    const QString& folder = AppModul::PhrasePath;
+    PhraseFile1 = folder + SetName1;
+    PhraseFile2 = folder + SetName2;
+    PhraseFile3 = folder + SetName3;
+    // The cut-six name is the set's own settings file only for a proper layer-1 entry, where the set-name
+    // rule names the same file; for any other entry it may be another set's, which stays.
+    const std::optional<QString> settings = PhraseNames::cutSixRule(firstEntry);
+    const bool ownSettings = settings && *settings == PhraseNames::setNameRule(firstEntry);
+    SetIniFile = ownSettings ? folder + *settings : QString();
+    QStringList names { SetName1, SetName2, SetName3 };
+    if (ownSettings) {
+        names << *settings;
+    }
+    deleteInFolder(folder, names);
+    platform::doEvents();
+    AppModul::FillPhraseLists(AppModul::PhrasePath);
 }

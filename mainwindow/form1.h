@@ -77,6 +77,10 @@ public:
     void mnuAutoPlay_Click();
     void mnuEnding_Click();
     void mnuSave_Click() override;
+    // Popup items "Delete Phrase" (the active list's entry) and "Delete Phrase Set" (the three selected
+    // entries and the set's settings file); both ask first and refill the lists.
+    void mnuDel_Click();
+    void mnuDelSet_Click();
 
     // Layer members by layer index 0 to 2.
     animKnob* levelKnob(int k) const;
@@ -125,6 +129,12 @@ public:
     QString PhraseFile3;
     QString PhraseName;
     QString SettingsFile;
+    QString SetName1;
+    QString SetName2;
+    QString SetName3;
+    QString SetIniFile;
+    QString MsgText;
+    int16_t MsgAnswer = 0;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
