@@ -60,11 +60,7 @@ TEST_F(DeleteTest, DeletePhraseNamesTheFileWithItsExtensionAndDeletesItWhateverI
     EXPECT_EQ(boxes, QStringList({ kQuestion + "Really delete phrase 'Hit_2.wav' ?" }));
     EXPECT_FALSE(exists("Hit_2.WAV"));
     EXPECT_EQ(entries(1), QStringList({ "A_2", "B_2" }));
-    EXPECT_EQ(form->lstPhrase[0]->ListIndex(), -1);
-    // The layers go on with what they play.
-    EXPECT_TRUE(slot(1).playing());
-    EXPECT_EQ(AppModul::LayerPlaying[1], -1);
-    EXPECT_TRUE(form->playButton(1)->Value());
+    EXPECT_TRUE(slot(1).playing()); // the layers go on with what they play
 }
 
 TEST_F(DeleteTest, DeletePhraseWithNothingSelectedAsksAndDeletesNothing)
@@ -93,13 +89,10 @@ TEST_F(DeleteTest, DeleteSetStopsTheLayersDeletesTheFilesAndTheSettingsAndRefill
         EXPECT_TRUE(exists(kept)) << kept;
     }
     for (int k = 0; k < 3; ++k) {
-        EXPECT_FALSE(slot(k).playing()) << k;
-        EXPECT_EQ(AppModul::LayerPlaying[k], 0) << k;
-        EXPECT_FALSE(form->playButton(k)->Value()) << k;
+        EXPECT_FALSE(slot(k).playing() || AppModul::LayerPlaying[k] || form->playButton(k)->Value()) << k;
     }
     EXPECT_FALSE(form->syncButton1->Value());
     EXPECT_EQ(entries(0), QStringList({ "B_1", "C_1" }));
-    EXPECT_EQ(form->lstPhrase[0]->ListIndex(), -1);
     EXPECT_TRUE(entries(2).isEmpty());
 }
 
@@ -119,8 +112,7 @@ TEST_F(DeleteTest, RefusedSetDeletionLeavesLayersAndFilesAlone)
     EXPECT_EQ(boxes.size(), 2);
 
     for (int k = 0; k < 3; ++k) {
-        EXPECT_TRUE(slot(k).playing()) << k;
-        EXPECT_TRUE(form->playButton(k)->Value()) << k;
+        EXPECT_TRUE(slot(k).playing() && form->playButton(k)->Value()) << k;
     }
     EXPECT_TRUE(form->syncButton1->Value());
     for (const char* kept : { "A_1.wav", "A_2.wav", "A_3.wav" }) {
