@@ -8,39 +8,21 @@
 #include <string>
 #include <unistd.h>
 
-namespace {
-
-// One file for the whole run, rewritten for each input.
-const std::string& inputFile()
-{
-    static const std::string path = [] {
-        const char* dir = std::getenv("TMPDIR");
-        std::string name = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/wavdecoder_fuzz_XXXXXX";
-        const int fd = ::mkstemp(name.data());
-        if (fd < 0) {
-            std::abort();
-        }
-        ::close(fd);
-        std::atexit([] { ::unlink(inputFile().c_str()); });
-        return name;
-    }();
-    return path;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string& path = inputFile();
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
+    // A file of its own for each input, gone again before the next one, so that a stopped run leaves none.
+    const char* dir = std::getenv("TMPDIR");
+    std::string path = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/wavdecoder_fuzz_XXXXXX";
+    const int fd = ::mkstemp(path.data());
+    if (fd < 0) {
         return 0;
     }
-    const bool written = std::fwrite(data, 1, size, f) == size;
-    std::fclose(f);
+    const bool written = ::write(fd, data, size) == static_cast<ssize_t>(size);
+    ::close(fd);
     if (written) {
         std::string error;
         (void)platform::sounddetail::decodeWavFile(path, &error);
     }
+    ::unlink(path.c_str());
     return 0;
 }
