@@ -17,7 +17,6 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <malloc.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -27,29 +26,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+using bench::heapInUse;
+
+// Seconds of 16-bit stereo at a rate.
 std::string makeWav(const std::filesystem::path& folder, const std::string& name, int rate, double seconds)
 {
-    const std::string path = (folder / name).string();
-    SF_INFO info {};
-    info.samplerate = rate;
-    info.channels = 2;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-    const auto frames = static_cast<std::size_t>(seconds * rate);
-    std::vector<float> s(frames * 2);
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        s[i] = 0.4f * std::sin(float(i) * 0.01f) + 0.1f * std::sin(float(i) * 0.37f);
-    }
-    sf_writef_float(f, s.data(), sf_count_t(frames));
-    sf_close(f);
-    return path;
-}
-
-// Bytes the heap has handed out, large blocks included.
-long long heapInUse()
-{
-    const struct mallinfo2 m = mallinfo2();
-    return static_cast<long long>(m.uordblks + m.hblkhd);
+    return bench::makeWav(folder, name, rate, 2, SF_FORMAT_PCM_16, seconds);
 }
 
 // The baseline of a load: the whole file read() into fresh memory, in this process.

@@ -1,6 +1,5 @@
 // The player's entry: the start procedure, then the window event loop.
 #include "app/appmodul.h"
-#include "app/mainform.h"
 #include "mainwindow/form1.h"
 #include "sound/dx7sound.h"
 
@@ -9,11 +8,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    AppModul::setMainFormFactory([] {
-        auto* form = new Form1;
-        form->Form_Load();
-        return form;
-    });
+    Form1::registerAsMainForm();
     if (!AppModul::Main()) {
         return 0; // another instance runs
     }
