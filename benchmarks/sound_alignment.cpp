@@ -129,6 +129,8 @@ int main(int argc, char** argv)
         return 1;
     }
     DX7Sound::InitBuffers(10, silence);
+    // Rest as soon as nothing plays, so that every other run of trials starts from rest.
+    DX7Sound::DS->setRestDelay(std::chrono::milliseconds(0));
 
     long misaligned = 0;
     long offPosition = 0;
@@ -141,8 +143,9 @@ int main(int argc, char** argv)
         const bool running = (t / 100) % 2 == 1;
         if (running && DX7Sound::DS->resting()) {
             DX7Sound::PlayBuffer(3, 1);
-        } else if (!running && !DX7Sound::DS->resting()) {
+        } else if (!running) {
             DX7Sound::StopBuffer(3);
+            waitUntil([] { return DX7Sound::DS->resting(); });
         }
         for (int16_t layer = 0; layer < 3; ++layer) {
             DX7Sound::LoadBufferLevels(layer, files[std::size_t(layer)], 100, 50);

@@ -91,8 +91,8 @@ void loadFigures(const std::filesystem::path& folder)
         const long long between = heapInUse();
         auto second = device->createSoundBufferFromFile(file);
         const long long held = heapInUse() - between;
-        std::printf("  %.1f kHz: load %6.2f ms, read %6.2f ms, ratio %.2f; memory %.2f bytes per stereo frame "
-                    "(shared filter %lld bytes)\n",
+        std::printf("  %.1f kHz: load %6.2f ms, read %6.2f ms, ratio %.2f; memory %.2f bytes per stereo frame, and "
+                    "%lld bytes for the first file of the rate\n",
                     rate / 1000.0, loads[7], reads[7], loads[7] / reads[7], double(held) / double(second->fileFrames()),
                     between - before - held);
     }
@@ -101,8 +101,8 @@ void loadFigures(const std::filesystem::path& folder)
 
 void pressFigures(const std::filesystem::path& folder)
 {
-    std::printf("press to first sound of a set of three 30 s layers (load three slots, start them, until all three "
-                "sound on the device thread), median of 9\n");
+    std::printf("press to first sound of a set of three 30 s layers, from a resting device (load three slots, start "
+                "them, until all three sound on the device thread), median of 9\n");
     double figures[2] = {};
     int index = 0;
     for (int rate : { 44100, 48000 }) {
@@ -115,6 +115,7 @@ void pressFigures(const std::filesystem::path& folder)
             for (int16_t layer = 0; layer < 3; ++layer) {
                 DX7Sound::StopBuffer(layer);
             }
+            waitUntil([] { return DX7Sound::DS->resting(); }, 10);
             const auto t0 = Clock::now();
             for (int16_t layer = 0; layer < 3; ++layer) {
                 DX7Sound::LoadBufferLevels(layer, files[std::size_t(layer)], 80, 50);
@@ -197,6 +198,7 @@ void idleFigures(const std::string& file)
                 "level 0\n");
     double percent[2] = {};
     double callbacks[2] = {};
+    waitUntil([] { return DX7Sound::DS->resting(); }, 10);
     processLoad(20, percent[0], callbacks[0]);
     DX7Sound::LoadPlayBuffer(10, file, 0, 50, 1);
     processLoad(20, percent[1], callbacks[1]);
@@ -244,6 +246,8 @@ int main()
     }
     const std::string tenth = makeWav(folder, "tenth.wav", 44100, 0.1);
     DX7Sound::InitBuffers(10, tenth);
+    // Rest as soon as nothing plays, so that each press below starts from rest.
+    DX7Sound::DS->setRestDelay(std::chrono::milliseconds(0));
     pressFigures(folder);
     playingFigures(folder);
     idleFigures(tenth);

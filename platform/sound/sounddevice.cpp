@@ -9,7 +9,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <chrono>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <thread>
 
 namespace platform {
@@ -17,7 +20,8 @@ namespace platform {
 namespace sounddetail {
 
 // The mixer and the SDL device that runs it, shared by the device handle and its buffers, so that the device
-// closes when the last of them goes. The SDL device is open only while something plays.
+// closes when the last of them goes. Once nothing has played for the rest delay, a keeper thread closes the
+// SDL device; the next start opens it again on the UI thread.
 class Engine
 {
 public:
@@ -29,7 +33,7 @@ public:
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 
-    // Opens the device once, at its own rate where SDL tells it, to learn its rate and block, then rests.
+    // Opens the device, at its own rate where SDL tells it, and lets it rest once the delay has passed.
     bool start(std::string* error);
 
     bool play(Voice* voice, bool looping);
@@ -37,7 +41,8 @@ public:
     void remove(Voice* voice);
     // Frees the voices the mix let go of.
     void tidy();
-    bool resting() const { return !offline && m_output == 0; }
+    bool resting() const;
+    void setRestDelay(std::chrono::milliseconds delay);
     // One filter for each file rate, shared by the voices of that rate.
     std::shared_ptr<const Resampler> resamplerFor(int fileRate);
 
@@ -46,16 +51,24 @@ public:
     const bool offline;
 
 private:
-    bool wake();
-    void restIfSilent();
-    void finishClosing();
+    void keep();
+    void restLater();
+    void settled();
 
     std::string m_name;
     SDL_AudioSpec m_want {};
-    SDL_AudioDeviceID m_output = 0;
-    // Closes the device that last rested: SDL lets the output drain for two blocks before its thread ends.
-    std::thread m_closing;
     std::map<int, std::weak_ptr<const Resampler>> m_resamplers;
+
+    // The SDL device, between the UI thread and the keeper: open or closed, and when to close it.
+    mutable std::mutex m_lock;
+    std::condition_variable m_changed;
+    SDL_AudioDeviceID m_output = 0;
+    SDL_AudioDeviceID m_closing = 0;
+    bool m_restPending = false;
+    std::chrono::steady_clock::time_point m_restAt;
+    std::chrono::milliseconds m_restDelay { 500 };
+    bool m_quit = false;
+    std::thread m_keeper;
 };
 
 } // namespace sounddetail
@@ -120,20 +133,21 @@ namespace sounddetail {
 
 Engine::~Engine()
 {
-    if (!offline) {
-        if (m_output != 0) {
-            SDL_CloseAudioDevice(m_output);
-        }
-        finishClosing();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (offline) {
+        return;
     }
-}
-
-void Engine::finishClosing()
-{
-    if (m_closing.joinable()) {
-        m_closing.join();
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_quit = true;
     }
+    m_changed.notify_all();
+    if (m_keeper.joinable()) {
+        m_keeper.join();
+    }
+    if (m_output != 0) {
+        SDL_CloseAudioDevice(m_output);
+    }
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 bool Engine::start(std::string* error)
@@ -147,90 +161,130 @@ bool Engine::start(std::string* error)
     SDL_AudioSpec have {};
     // SDL converts to whatever the hardware wants, so the mix always sees this format; only the rate may
     // be the device's own.
-    const SDL_AudioDeviceID id = SDL_OpenAudioDevice(m_name.empty() ? nullptr : m_name.c_str(), 0, &m_want, &have,
-                                                     SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
-    if (id == 0) {
+    m_output = SDL_OpenAudioDevice(m_name.empty() ? nullptr : m_name.c_str(), 0, &m_want, &have,
+                                   SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    if (m_output == 0) {
         setError(error, SDL_GetError());
         return false;
     }
-    SDL_CloseAudioDevice(id);
     // From now on the device opens at this rate, whatever happens to the hardware meanwhile.
     m_want.freq = have.freq;
     rate = have.freq;
     // Starts aim one block past the block that takes them, so that a start read against one block still
     // lands in time when the audio thread moves on meanwhile.
     mixer.leadFrames = have.samples;
+    SDL_PauseAudioDevice(m_output, 0);
+    m_keeper = std::thread([this] { keep(); });
+    restLater();
     return true;
 }
 
-bool Engine::wake()
+void Engine::keep()
 {
-    if (m_output != 0) {
-        return true;
+    // The keeper thread: closes the device once nothing has played for the rest delay.
+    std::unique_lock<std::mutex> lock(m_lock);
+    while (!m_quit) {
+        if (!m_restPending) {
+            m_changed.wait(lock);
+        } else if (std::chrono::steady_clock::now() < m_restAt) {
+            m_changed.wait_until(lock, m_restAt);
+        } else {
+            // Paused, SDL calls the mix no more, so the mixer is the UI thread's from here. SDL lets the output
+            // drain for two blocks before its thread ends: only a start in the meantime waits for that.
+            m_restPending = false;
+            SDL_PauseAudioDevice(m_output, 1);
+            const SDL_AudioDeviceID closing = m_output;
+            m_closing = closing;
+            m_output = 0;
+            lock.unlock();
+            SDL_CloseAudioDevice(closing);
+            lock.lock();
+            m_closing = 0;
+            m_changed.notify_all();
+        }
     }
-    finishClosing();
-    m_output = SDL_OpenAudioDevice(m_name.empty() ? nullptr : m_name.c_str(), 0, &m_want, nullptr, 0);
-    if (m_output == 0) {
-        return false;
-    }
-    mixer.restartClock();
-    return true;
 }
 
-void Engine::restIfSilent()
+void Engine::restLater()
 {
-    if (offline) {
-        return;
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_output != 0 && !m_restPending && !mixer.anyPlaying()) {
+        m_restPending = true;
+        m_restAt = std::chrono::steady_clock::now() + m_restDelay;
+        m_changed.notify_all();
     }
-    if (m_output != 0 && !mixer.anyPlaying()) {
-        // Paused, SDL calls the mix no more (it waits for a call under way), so the mix is the UI thread's.
-        SDL_PauseAudioDevice(m_output, 1);
-        finishClosing();
-        m_closing = std::thread([output = m_output] { SDL_CloseAudioDevice(output); });
-        m_output = 0;
-    }
-    if (m_output == 0) {
+}
+
+void Engine::settled()
+{
+    // With no audio thread nothing else would take the requests and let go of dropped voices.
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (offline || m_output == 0) {
         mixer.settle();
+    } else {
+        mixer.freeRetired();
     }
 }
 
 bool Engine::play(Voice* voice, bool looping)
 {
+    if (offline) {
+        mixer.play(voice, looping);
+        mixer.freeRetired();
+        return true;
+    }
+    std::unique_lock<std::mutex> lock(m_lock);
+    m_restPending = false;
+    mixer.freeRetired();
+    if (m_output != 0) {
+        mixer.play(voice, looping);
+        return true;
+    }
+    m_changed.wait(lock, [this] { return m_closing == 0; });
     // A resting device opens paused, takes the start, and then runs: the start lands one block in, and
     // starts issued right after it join it.
-    mixer.freeRetired();
-    const bool waking = resting();
-    if (waking && !wake()) {
+    m_output = SDL_OpenAudioDevice(m_name.empty() ? nullptr : m_name.c_str(), 0, &m_want, nullptr, 0);
+    if (m_output == 0) {
         return false;
     }
+    mixer.restartClock();
     mixer.play(voice, looping);
-    if (waking) {
-        SDL_PauseAudioDevice(m_output, 0);
-    }
+    SDL_PauseAudioDevice(m_output, 0);
     return true;
 }
 
 void Engine::stop(Voice* voice)
 {
     mixer.stop(voice);
-    restIfSilent();
-    mixer.freeRetired();
+    restLater();
+    settled();
 }
 
 void Engine::remove(Voice* voice)
 {
     mixer.remove(voice);
-    restIfSilent();
-    mixer.freeRetired();
+    restLater();
+    settled();
 }
 
 void Engine::tidy()
 {
-    // Without an audio thread nothing else would let go of dropped voices.
-    if (offline || resting()) {
-        mixer.settle();
-    } else {
-        mixer.freeRetired();
+    settled();
+}
+
+bool Engine::resting() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    return !offline && m_output == 0;
+}
+
+void Engine::setRestDelay(std::chrono::milliseconds delay)
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_restDelay = delay;
+    if (m_restPending) {
+        m_restAt = std::chrono::steady_clock::now() + delay;
+        m_changed.notify_all();
     }
 }
 
@@ -390,6 +444,11 @@ int SoundDevice::rate() const
 bool SoundDevice::resting() const
 {
     return m_engine->resting();
+}
+
+void SoundDevice::setRestDelay(std::chrono::milliseconds delay)
+{
+    m_engine->setRestDelay(delay);
 }
 
 std::uint64_t SoundDevice::framesMixed() const

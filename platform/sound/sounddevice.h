@@ -12,13 +12,15 @@
 //     right = 10^((volume + min(pan, 0)) / 2000)
 // where an attenuation of 10000 or more is silence.
 //
-// While no buffer plays the device rests: SDL's device is closed, so nothing runs. The next start opens it
-// again, and the output frames count from 0 again.
+// Once no buffer has played for the rest delay (half a second unless set), the device rests: SDL's device is
+// closed by a thread of its own, so nothing runs. The next start opens it again (on the calling thread), and
+// the output frames count from 0 again.
 //
 // Tests and tools can open an offline device: it has no SDL device and no thread, and mixes only when
 // render() is called, on the UI thread. Starts issued before a render() begin on that render's first frame.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -95,8 +97,7 @@ public:
     static constexpr int BlockFrames = 256;
 
     // Opens an output device through SDL (SDL_AUDIODRIVER is honoured); an empty name is the default
-    // device. Returns nullptr, with the reason in error, when none opens. The device then rests until the
-    // first start.
+    // device. Returns nullptr, with the reason in error, when none opens.
     static std::unique_ptr<SoundDevice> open(const std::string& name, std::string* error = nullptr);
     // An offline device that mixes only when render() is called. leadFrames delays every start by that
     // many frames past the next render's first frame, as the real device does by one block.
@@ -119,6 +120,8 @@ public:
     int rate() const;
     // Whether SDL's device is closed because nothing plays (never for an offline device).
     bool resting() const;
+    // How long the device goes on with nothing playing before it rests.
+    void setRestDelay(std::chrono::milliseconds delay);
     // Frames the device has mixed since it last woke from rest.
     std::uint64_t framesMixed() const;
     // Starts that reached the audio thread after their target frame and began that many frames in, so as to
