@@ -2,10 +2,9 @@
 //
 // Each trial does what a synchronised start does: load three slots (44.1, 48 and 16 kHz files), then start
 // them one after the other. The device's output is read back from SDL's disk driver (paced at one block a
-// millisecond, so the audio thread often moves on between two starts). Each layer is "on" for a stretch
-// from its beginning and then "off"; from the frame the output first sounds, the frame where each layer
-// turns off tells where that layer's beginning sounded, to a fraction of a frame. Half the trials start
-// from a resting device, half while another slot keeps it running.
+// millisecond). Each layer is "on" for a stretch from its beginning and then "off"; from the frame the output
+// first sounds, the frame where each layer turns off tells where that layer's beginning sounded, to a
+// fraction of a frame. Half the trials start from a resting device, half while another slot keeps it running.
 // Usage: bench_sound_alignment [trials] (10000 by default).
 #include "sound/dx7sound.h"
 
@@ -152,9 +151,17 @@ int main(int argc, char** argv)
         }
         // A resting device counts its frames, and writes its file, afresh when it wakes.
         const std::uint64_t before = DX7Sound::DS->resting() ? 0 : DX7Sound::DS->framesMixed();
+        // In every other trial the UI thread is held up for up to 0.6 ms between starts (a block takes 1 ms),
+        // so that the audio thread often moves on between them.
+        const auto holdUp = [&] {
+            const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(t % 2 == 0 ? 0 : random() % 600);
+            while (std::chrono::steady_clock::now() < until) { }
+        };
         DX7Sound::PlayBuffer(0, 1);
         const std::uint64_t block = DX7Sound::DS->framesMixed();
+        holdUp();
         DX7Sound::PlayBuffer(1, 1);
+        holdUp();
         DX7Sound::PlayBuffer(2, 1);
         crossed += DX7Sound::DS->framesMixed() != block ? 1 : 0;
         const auto& first = *DX7Sound::SoundBuffers[0].Buffer;
