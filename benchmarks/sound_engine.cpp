@@ -91,10 +91,12 @@ void loadFigures(const std::filesystem::path& folder)
         const long long between = heapInUse();
         auto second = device->createSoundBufferFromFile(file);
         const long long held = heapInUse() - between;
-        std::printf("  %.1f kHz: load %6.2f ms, read %6.2f ms, ratio %.2f; memory %.2f bytes per stereo frame, and "
-                    "%lld bytes for the first file of the rate\n",
-                    rate / 1000.0, loads[7], reads[7], loads[7] / reads[7], double(held) / double(second->fileFrames()),
-                    between - before - held);
+        std::printf("  %.1f kHz: load %6.2f ms, read %6.2f ms, ratio %.2f; memory %.2f bytes per stereo frame",
+                    rate / 1000.0, loads[7], reads[7], loads[7] / reads[7], double(held) / double(second->fileFrames()));
+        if (rate != device->rate()) {
+            std::printf(", and %lld bytes of filter for every file of the rate", between - before - held);
+        }
+        std::printf("\n");
     }
     mallopt(M_MMAP_THRESHOLD, 0); // back to glibc's own choice
 }

@@ -1,5 +1,7 @@
 // Buffers of other rates than the device's: the loop keeps its period and has no seam, and layers stay locked.
+#include "platform/sound/mixer.h"
 #include "platform/sound/sounddevice.h"
+#include "platform/sound/voice.h"
 #include "tests/common/testsupport.h"
 #include "tests/sound/soundfiles.h"
 
@@ -7,6 +9,7 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <cstdlib>
 
 using platform::PlayLooping;
 using platform::SoundDevice;
@@ -30,12 +33,14 @@ TEST(Resampling, LoopOfAnotherRateKeepsItsPeriodAndHasNoSeam)
     {
         int rate, frames;
         double frequency; // whole cycles in the loop
+        int subtype; // 16-bit files stay 16-bit, deeper ones become float
     };
-    for (const Case c : { Case { 48000, 4800, 15000 }, Case { 16000, 1600, 5000 } }) {
-        SCOPED_TRACE(c.rate);
+    for (const Case c : { Case { 48000, 4800, 15000, SF_FORMAT_PCM_16 }, Case { 16000, 1600, 5000, SF_FORMAT_PCM_16 },
+                          Case { 48000, 4800, 3000, SF_FORMAT_PCM_24 } }) {
+        SCOPED_TRACE(std::to_string(c.rate) + " " + std::to_string(c.subtype));
         testsupport::TempFolder dir;
         const std::string file = dir.file("sine.wav").toStdString();
-        ASSERT_TRUE(soundtest::writeWav(file, SF_FORMAT_PCM_16, 2, c.rate, sine(c.rate, c.frames, c.frequency)));
+        ASSERT_TRUE(soundtest::writeWav(file, c.subtype, 2, c.rate, sine(c.rate, c.frames, c.frequency)));
         auto device = SoundDevice::openOffline();
         auto b = device->createSoundBufferFromFile(file);
         ASSERT_TRUE(b);
@@ -92,6 +97,65 @@ TEST(Resampling, LayersOfOtherRatesStayLocked)
         }
     }
     EXPECT_GE(rounds, 50);
+}
+
+TEST(Resampling, SinglePlayEndsInSilenceAndStartsAgainFromItsBeginning)
+{
+    testsupport::TempFolder dir;
+    const std::string file = dir.file("once.wav").toStdString();
+    ASSERT_TRUE(soundtest::writeWav(file, SF_FORMAT_PCM_16, 2, 48000, std::vector<double>(2 * 4800, 0.5)));
+    auto device = SoundDevice::openOffline();
+    auto b = device->createSoundBufferFromFile(file);
+    ASSERT_TRUE(b);
+    b->play(0);
+    const soundtest::Mix once = soundtest::render(*device, 2 * 4410);
+    EXPECT_NEAR(once.left(2000), 0.5, 1e-4);
+    for (std::size_t n = 4410; n < 2 * 4410; ++n) {
+        ASSERT_EQ(once.left(n), 0.0f) << n;
+    }
+    b->play(0);
+    const soundtest::Mix again = soundtest::render(*device, 4410);
+    EXPECT_EQ(b->startPosition(), 0u);
+    EXPECT_EQ(again.left(2000), once.left(2000));
+}
+
+// A voice of a 48 kHz loop whose left channel is a ramp, as the mixer sees it.
+platform::sounddetail::Voice* rampVoice(std::shared_ptr<const platform::sounddetail::Resampler> resampler)
+{
+    platform::sounddetail::DecodedSound sound;
+    sound.format = platform::sounddetail::SampleFormat::Float;
+    sound.frames = 4800;
+    sound.rate = 48000;
+    sound.samples.reset(std::malloc(sound.frames * 2 * sizeof(float)));
+    auto* s = static_cast<float*>(sound.samples.get());
+    for (std::size_t i = 0; i < sound.frames; ++i) {
+        s[2 * i] = s[2 * i + 1] = float(i) / float(sound.frames);
+    }
+    return new platform::sounddetail::Voice(std::move(sound), std::move(resampler));
+}
+
+TEST(Resampling, StartThatReachesTheMixLateStaysWithItsPartners)
+{
+    using platform::sounddetail::Request;
+    auto resampler = std::make_shared<const platform::sounddetail::Resampler>(48000, 44100);
+    platform::sounddetail::Mixer onTime(0);
+    platform::sounddetail::Mixer late(0);
+    auto* a = rampVoice(resampler);
+    auto* b = rampVoice(resampler);
+    onTime.add(a);
+    late.add(b);
+    std::vector<float> outA(2 * 2048);
+    std::vector<float> outB(2 * 2048);
+    // Both aim at frame 700; the second start reaches its mix only after the block that holds that frame.
+    a->request.store(Request { 1, true, true, true, 700 }.pack());
+    onTime.mix(outA.data(), 1024);
+    late.mix(outB.data(), 1024);
+    b->request.store(Request { 1, true, true, true, 700 }.pack());
+    onTime.mix(outA.data(), 2048);
+    late.mix(outB.data(), 2048);
+    EXPECT_EQ(late.lateStarts(), 1u);
+    EXPECT_EQ(b->startedFrame.load(), 1024u);
+    EXPECT_EQ(outB, outA);
 }
 
 } // namespace
