@@ -31,9 +31,10 @@ struct Layer
     int on; // file frames from the beginning that hold the level
     float level;
 };
-const Layer Layers[3] = { { 44100, 4410, 300, 0.5f }, { 48000, 4800, 800, 0.25f }, { 16000, 1600, 400, 0.125f } };
+// They turn off some 1500, 2000 and 2500 output frames in, past where a start held up by a few blocks begins.
+const Layer Layers[3] = { { 44100, 4410, 1500, 0.5f }, { 48000, 4800, 2177, 0.25f }, { 16000, 1600, 907, 0.125f } };
 constexpr int OutputRate = 44100;
-constexpr std::size_t Region = 1500; // output frames after the onset that hold every layer's turn
+constexpr std::size_t Region = 2700; // output frames after the onset that hold every layer's turn
 
 std::string writeLayer(const std::filesystem::path& folder, int index, const Layer& layer)
 {

@@ -50,6 +50,7 @@ Mixer::~Mixer()
 
 void Mixer::add(Voice* voice)
 {
+    m_startsOnly = false;
     voice->addedNext = m_added.load(std::memory_order_relaxed);
     while (!m_added.compare_exchange_weak(voice->addedNext, voice, std::memory_order_release,
                                           std::memory_order_relaxed)) { }
@@ -57,6 +58,7 @@ void Mixer::add(Voice* voice)
 
 void Mixer::remove(Voice* voice)
 {
+    m_startsOnly = false;
     if (voice->requestedPlay) {
         voice->requestedPlay = false;
         --m_playingVoices;
@@ -68,11 +70,14 @@ void Mixer::play(Voice* voice, bool looping)
 {
     // A start goes one lead past the next block the audio thread will take requests for, unless it can
     // still join the previous start.
+    const auto now = std::chrono::steady_clock::now();
     const std::uint64_t cursor = m_cursor.load();
-    if (!m_hasTarget || m_lastTarget < cursor) {
+    if (!m_hasTarget || (m_lastTarget < cursor && !(m_startsOnly && now - m_groupStarted <= joinWindow))) {
         m_lastTarget = cursor + leadFrames;
         m_hasTarget = true;
+        m_groupStarted = now;
     }
+    m_startsOnly = true;
     // After a stop that the audio thread has not taken yet, this start must begin afresh, as it would had
     // the stop been taken.
     const std::uint32_t unseen = (voice->requests - voice->seen.load(std::memory_order_acquire)) & Request::CountMask;
@@ -86,6 +91,7 @@ void Mixer::play(Voice* voice, bool looping)
 
 void Mixer::stop(Voice* voice)
 {
+    m_startsOnly = false;
     send(voice, false, false, false, 0);
     voice->lastStop = voice->requests;
     if (voice->requestedPlay) {
@@ -102,6 +108,7 @@ void Mixer::send(Voice* voice, bool play, bool looping, bool fresh, std::uint64_
 
 void Mixer::setGains(Voice* voice, float left, float right)
 {
+    m_startsOnly = false;
     voice->gains.store(Voice::packGains(left, right), std::memory_order_relaxed);
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -30,7 +31,8 @@ public:
     void add(Voice* voice);
     // Gives the voice to the mixer, which frees it once the audio thread no longer uses it.
     void remove(Voice* voice);
-    // Starts issued before the target frame of the previous start comes up join it.
+    // Starts issued before the target frame of the previous start comes up join it; so do starts that follow
+    // it with no other request between, within the join window of the group's first start.
     void play(Voice* voice, bool looping);
     void stop(Voice* voice);
     void setGains(Voice* voice, float left, float right);
@@ -52,6 +54,9 @@ public:
 
     // Frames by which a start aims past the next block that takes requests.
     std::size_t leadFrames;
+    // Starts issued one after the other within this time of the first join it even when the audio thread has
+    // passed its frame meanwhile (the UI thread was held up): they begin as far in as their partners are by then.
+    std::chrono::steady_clock::duration joinWindow {};
 
 private:
     void send(Voice* voice, bool play, bool looping, bool fresh, std::uint64_t target);
@@ -69,7 +74,9 @@ private:
     std::atomic<std::uint64_t> m_cursor { 0 };
     std::atomic<std::uint64_t> m_lateStarts { 0 };
     std::uint64_t m_lastTarget = 0; // UI thread
+    std::chrono::steady_clock::time_point m_groupStarted; // UI thread
     bool m_hasTarget = false; // UI thread
+    bool m_startsOnly = false; // UI thread: nothing but starts since the group's first
     std::size_t m_playingVoices = 0; // UI thread
     Voice* m_voices = nullptr; // audio thread
     std::uint64_t m_frame = 0; // audio thread

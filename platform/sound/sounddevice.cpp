@@ -173,6 +173,9 @@ bool Engine::start(std::string* error)
     // Starts aim one block past the block that takes them, so that a start read against one block still
     // lands in time when the audio thread moves on meanwhile.
     mixer.leadFrames = have.samples;
+    // Starts issued back to back stay together even when the UI thread is held up between them; no two
+    // presses of a user's come this close.
+    mixer.joinWindow = std::chrono::milliseconds(50);
     SDL_PauseAudioDevice(m_output, 0);
     m_keeper = std::thread([this] { keep(); });
     restLater();

@@ -324,14 +324,30 @@ bool waitFor(const std::function<bool()>& done)
     return true;
 }
 
-TEST(SdlDevice, StartsComeThroughThousandsOfRequestsAndAfterARest)
+// A real device on SDL's disk driver (a block a millisecond), whose output a test reads back.
+class DiskDevice : public ::testing::Test
 {
+protected:
+    // The output since the device last woke, once the buffers are gone: interleaved left, right.
+    std::vector<float> recorded()
+    {
+        device.reset();
+        const QByteArray raw = testsupport::readFile(QString::fromStdString(output));
+        std::vector<float> out(std::size_t(raw.size()) / sizeof(float));
+        std::memcpy(out.data(), raw.constData(), out.size() * sizeof(float));
+        return out;
+    }
+
     testsupport::TempFolder dir;
     const std::string output = dir.file("output.raw").toStdString();
-    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
-    ScopedEnv file("SDL_DISKAUDIOFILE", output.c_str());
-    ScopedEnv delay("SDL_DISKAUDIODELAY", "1");
-    auto device = SoundDevice::open("");
+    ScopedEnv driver { "SDL_AUDIODRIVER", "disk" };
+    ScopedEnv file { "SDL_DISKAUDIOFILE", output.c_str() };
+    ScopedEnv delay { "SDL_DISKAUDIODELAY", "1" };
+    std::unique_ptr<SoundDevice> device = SoundDevice::open("");
+};
+
+TEST_F(DiskDevice, StartsComeThroughThousandsOfRequestsAndAfterARest)
+{
     ASSERT_TRUE(device);
     const std::string half = dir.file("half.wav").toStdString();
     const std::string quarter = dir.file("quarter.wav").toStdString();
@@ -372,17 +388,43 @@ TEST(SdlDevice, StartsComeThroughThousandsOfRequestsAndAfterARest)
     EXPECT_EQ(b->startFrame(), start);
     a.reset();
     b.reset();
-    device.reset();
 
     // The output since the device woke: silence, then both from the same frame.
-    const QByteArray raw = testsupport::readFile(QString::fromStdString(output));
-    std::vector<float> out(std::size_t(raw.size()) / sizeof(float));
-    std::memcpy(out.data(), raw.constData(), out.size() * sizeof(float));
+    const std::vector<float> out = recorded();
     ASSERT_GE(out.size() / 2, start + 4096);
     EXPECT_EQ(out[2 * (start - 1)], 0.0f);
     const float both = 0.5f * float(std::pow(10.0, -600 / 2000.0)) + 0.25f;
     for (std::size_t i = start; i < start + 4096; ++i) {
         ASSERT_NEAR(out[2 * i], both, 1e-5) << i - start;
+    }
+}
+
+TEST_F(DiskDevice, StartsHeldUpBetweenEachOtherStayTogether)
+{
+    ASSERT_TRUE(device);
+    const std::string ramp = dir.file("ramp.wav").toStdString();
+    ASSERT_TRUE(soundtest::writeRamp(ramp, 4000));
+    auto a = device->createSoundBufferFromFile(ramp);
+    auto b = device->createSoundBufferFromFile(ramp);
+    ASSERT_TRUE(a && b);
+    a->setPan(-10000); // the left channel is a's ramp
+    b->setPan(10000); // the right one b's, negated
+    // The second start comes blocks after the first.
+    a->play(PlayLooping);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    b->play(PlayLooping);
+    ASSERT_TRUE(waitFor([&] {
+        return b->startFrame() != UINT64_MAX && device->framesMixed() > b->startFrame() + 4096;
+    }));
+    const std::uint64_t from = b->startFrame();
+    EXPECT_GT(from, a->startFrame());
+    a.reset();
+    b.reset();
+    // From where b begins, it is as far into its ramp as a.
+    const std::vector<float> out = recorded();
+    ASSERT_GE(out.size() / 2, from + 4096);
+    for (std::size_t i = from; i < from + 4096; ++i) {
+        ASSERT_EQ(out[2 * i + 1], -out[2 * i]) << i - from;
     }
 }
 
