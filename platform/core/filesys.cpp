@@ -59,6 +59,25 @@ void sortListing(std::vector<std::string>& names)
               [](const std::string& a, const std::string& b) { return ascii::lessIgnoringCase(a, b); });
 }
 
+// The type of a directory entry: from the entry itself where it says, else from stat(), which follows a
+// symbolic link to what it leads to. 0 when it cannot be told.
+mode_t entryType(int dirFd, const dirent& e)
+{
+    switch (e.d_type) {
+    case DT_DIR:
+        return S_IFDIR;
+    case DT_REG:
+        return S_IFREG;
+    case DT_UNKNOWN:
+    case DT_LNK:
+        break;
+    default:
+        return S_IFMT; // a device, pipe or socket: never listed
+    }
+    struct stat st;
+    return ::fstatat(dirFd, e.d_name, &st, 0) == 0 ? (st.st_mode & S_IFMT) : 0;
+}
+
 // A path cut into its folder and its last name; trailing separators are dropped first.
 struct Split
 {
@@ -89,6 +108,34 @@ std::optional<std::string> resolveFolder(const std::string& folder)
         return std::nullopt;
     }
     return resolved;
+}
+
+// The names of one type in a folder (found in any case), unsorted, without the hidden ones (a leading
+// "."), and for files only those that match pattern. One readdir() pass; stat() only where the entry does
+// not tell its type.
+std::vector<std::string> visibleEntries(const std::string& folder, mode_t type, const std::string* pattern)
+{
+    std::vector<std::string> names;
+    const auto resolved = resolveFolder(folder);
+    if (!resolved) {
+        return names;
+    }
+    DIR* dir = ::opendir(resolved->empty() ? "." : resolved->c_str());
+    if (!dir) {
+        return names;
+    }
+    const int fd = ::dirfd(dir);
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string_view name = e->d_name;
+        if (name.front() == '.' || (pattern && !ascii::wildcardMatch(*pattern, name))) {
+            continue;
+        }
+        if (entryType(fd, *e) == type) {
+            names.emplace_back(name);
+        }
+    }
+    ::closedir(dir);
+    return names;
 }
 
 bool sameFile(const std::string& a, const std::string& b)
@@ -171,32 +218,14 @@ std::optional<std::string> longPathName(const std::string& path)
 
 std::vector<std::string> listSubfolders(const std::string& folder)
 {
-    std::vector<std::string> names;
-    const auto resolved = resolveFolder(folder);
-    if (!resolved) {
-        return names;
-    }
-    for (auto& name : entries(*resolved)) {
-        if (statIs(join(*resolved, name), S_IFDIR)) {
-            names.push_back(std::move(name));
-        }
-    }
+    auto names = visibleEntries(folder, S_IFDIR, nullptr);
     sortListing(names);
     return names;
 }
 
 std::vector<std::string> listFiles(const std::string& folder, const std::string& pattern)
 {
-    std::vector<std::string> names;
-    const auto resolved = resolveFolder(folder);
-    if (!resolved) {
-        return names;
-    }
-    for (auto& name : entries(*resolved)) {
-        if (ascii::wildcardMatch(pattern, name) && statIs(join(*resolved, name), S_IFREG)) {
-            names.push_back(std::move(name));
-        }
-    }
+    auto names = visibleEntries(folder, S_IFREG, &pattern);
     sortListing(names);
     return names;
 }

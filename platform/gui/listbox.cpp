@@ -76,16 +76,22 @@ void ListBox::selectRow(int row)
 
 void ListBox::mousePressEvent(QMouseEvent* event)
 {
+    event->accept();
     const int16_t button = mouseButtonCode(event->button());
+    if (button == 0) {
+        return; // a button the program does not know (back, forward)
+    }
     if (button == 1 || button == 4) {
         const QPoint pos = event->position().toPoint();
         if (QListWidgetItem* it = itemAt(pos)) {
             setFocus(Qt::MouseFocusReason);
+            const bool changed = row(it) != ListIndex();
             selectRow(row(it));
-            emit Click();
+            if (changed) {
+                emit Click();
+            }
         }
     }
-    event->accept();
     emit MouseDown(button, mouseShiftCode(event->modifiers()), float(event->position().x() * kTwipsPerPixel),
                    float(event->position().y() * kTwipsPerPixel));
 }

@@ -1,6 +1,7 @@
 // A list box as the program expects one: entries kept in the order added, one selection, a Click raised
-// whenever the selection is set (by mouse, keyboard or code), and a MouseDown that a left or middle press
-// raises only after it has moved the selection to the entry under the pointer.
+// whenever the selection changes by mouse or keyboard and whenever code sets it, and a MouseDown that a left
+// or middle press raises only after it has moved the selection to the entry under the pointer. Only the
+// left, right and middle buttons raise MouseDown.
 #pragma once
 
 #include <QListWidget>

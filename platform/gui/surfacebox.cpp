@@ -69,11 +69,15 @@ void SurfaceBox::paintEvent(QPaintEvent* event)
     p.drawPixmap(event->rect(), m_surface, event->rect());
 }
 
+// Only the left, right and middle buttons press; back, forward and the rest do nothing.
 void SurfaceBox::mousePressEvent(QMouseEvent* event)
 {
     event->accept();
-    emit MouseDown(mouseButtonCode(event->button()), mouseShiftCode(event->modifiers()), float(event->position().x()),
-                   float(event->position().y()));
+    const int16_t button = mouseButtonCode(event->button());
+    if (button != 0) {
+        emit MouseDown(button, mouseShiftCode(event->modifiers()), float(event->position().x()),
+                       float(event->position().y()));
+    }
 }
 
 void SurfaceBox::mouseMoveEvent(QMouseEvent* event)
@@ -92,7 +96,9 @@ void SurfaceBox::mouseReleaseEvent(QMouseEvent* event)
 void SurfaceBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
     event->accept();
-    emit DblClick();
+    if (mouseButtonCode(event->button()) != 0) {
+        emit DblClick();
+    }
 }
 
 bool BitBlt(QPixmap& dest, int dx, int dy, int w, int h, const QPixmap& src, int sx, int sy)

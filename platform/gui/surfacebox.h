@@ -32,7 +32,8 @@ public:
     void Refresh();
 
 signals:
-    // Button is the button pressed; Shift as mouseShiftCode; X and Y in the box's pixels.
+    // A press of the left, right or middle button (Button 1, 2 or 4); Shift as mouseShiftCode; X and Y in
+    // the box's pixels.
     void MouseDown(int16_t Button, int16_t Shift, float X, float Y);
     // Button is the sum of the buttons held.
     void MouseMove(int16_t Button, int16_t Shift, float X, float Y);

@@ -70,6 +70,18 @@ TEST_F(ButtonTest, AnyButtonTogglesAndReportsTheNewState)
     EXPECT_FALSE(b->Value());
 }
 
+TEST_F(ButtonTest, BackAndForwardButtonsDoNotToggle)
+{
+    miniButtonGreen* b = button<miniButtonGreen>();
+    const auto pushes = record<toggleButton>(b, &toggleButton::Push);
+    for (const Qt::MouseButton which : { Qt::BackButton, Qt::ForwardButton }) {
+        QTest::mousePress(mouseBox(*b), which, Qt::NoModifier, QPoint(3, 3));
+        QTest::mouseRelease(mouseBox(*b), which, Qt::NoModifier, QPoint(3, 3));
+    }
+    EXPECT_TRUE(pushes->isEmpty());
+    EXPECT_FALSE(b->Value());
+}
+
 TEST_F(ButtonTest, ADoubleClickTogglesOnce)
 {
     syncButton* b = button<syncButton>();

@@ -83,6 +83,26 @@ TEST_F(ListBoxTest, LeftAndMiddlePressesSelectBeforeMouseDownRightPressesDoNot)
     EXPECT_EQ(rec.clicks, 2);
 }
 
+TEST_F(ListBoxTest, PressOnTheSelectedEntryRaisesMouseDownButNoClick)
+{
+    QTest::mousePress(list.viewport(), Qt::LeftButton, {}, centreOf(1));
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, centreOf(1));
+    QTest::mousePress(list.viewport(), Qt::LeftButton, {}, centreOf(1));
+    EXPECT_EQ(rec.clicks, 1);
+    EXPECT_EQ(rec.presses.size(), 2u);
+}
+
+TEST_F(ListBoxTest, BackAndForwardButtonsNeitherPressNorSelect)
+{
+    for (Qt::MouseButton b : { Qt::BackButton, Qt::ForwardButton, Qt::ExtraButton4 }) {
+        QTest::mousePress(list.viewport(), b, {}, centreOf(2));
+        QTest::mouseRelease(list.viewport(), b, {}, centreOf(2));
+    }
+    EXPECT_TRUE(rec.presses.empty());
+    EXPECT_EQ(rec.clicks, 0);
+    EXPECT_EQ(list.ListIndex(), -1);
+}
+
 TEST_F(ListBoxTest, PressBelowTheEntriesKeepsTheSelection)
 {
     list.setSelected(0);
