@@ -2,13 +2,17 @@
 #include "app/appmodul.h"
 #include "app/mainform.h"
 #include "mainwindow/form1.h"
+#include "platform/gui/endsignals.h"
 #include "sound/dx7sound.h"
 
 #include <QApplication>
+#include <SDL.h>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // The program ends on signals as on closing its window (below); SDL must not take them over.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     AppModul::setMainFormFactory([] {
         auto* form = new Form1;
         form->Form_Load();
@@ -17,6 +21,12 @@ int main(int argc, char** argv)
     if (!AppModul::Main()) {
         return 0; // another instance runs
     }
+    // A signal that comes during the start still ends the program at once: nothing is changed yet.
+    platform::catchEndSignals([] {
+        if (MainForm* form = AppModul::mainForm()) {
+            form->window()->close();
+        }
+    });
     const int status = app.exec();
     DX7Sound::Shutdown();
     return status;

@@ -1,72 +1,26 @@
 // The real player in a temporary program folder on a virtual display: it starts, refuses a second
 // instance, plays a phrase set pressed with the mouse (its sound captured by SDL's disk driver), and
 // writes its settings when its window is closed.
-#include "tests/common/testsupport.h"
+#include "tests/e2e/e2esupport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPixmap>
-#include <QProcess>
 #include <QScreen>
-#include <QThread>
 #include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstring>
 
 namespace {
 
-struct Outcome
-{
-    int exitCode = -1;
-    QString out;
-};
+using e2e::run;
+using e2e::xdotool;
 
-Outcome run(const QString& program, const QStringList& args, int timeoutMs = 30000)
-{
-    QProcess p;
-    p.start(program, args);
-    Outcome r;
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    return r;
-}
-
-Outcome xdotool(const QStringList& args, int timeoutMs = 30000)
-{
-    return run(QStringLiteral(CORVADEL_XDOTOOL), args, timeoutMs);
-}
-
-// Waits (polling, with a generous limit) until cond holds.
-template<class Cond> bool waitFor(Cond cond, int limitMs = 30000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!cond()) {
-        if (t.elapsed() > limitMs) {
-            return false;
-        }
-        QThread::msleep(50);
-    }
-    return true;
-}
-
-class EndToEnd : public ::testing::Test
+class EndToEnd : public e2e::PlayerTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run under xvfb-run";
-        exe = folder.file("Corvadel");
-        ASSERT_TRUE(QFile::copy(QStringLiteral(CORVADEL_EXECUTABLE), exe));
-        QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
+        PlayerTest::SetUp();
         ASSERT_TRUE(QDir(folder.path()).mkpath("Set"));
         for (int k = 1; k <= 3; ++k) {
             ASSERT_TRUE(testsupport::writeLevelWav(folder.file(QString("Set/A_%1.wav").arg(k)), 0.1f * k, 44100));
@@ -76,34 +30,13 @@ protected:
         ASSERT_TRUE(testsupport::writeFile(folder.file("Set/A.ini"), setSettings));
     }
 
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.insert("SDL_AUDIODRIVER", "disk");
-        env.insert("SDL_DISKAUDIOFILE", folder.file("out.raw"));
-        env.insert("TMPDIR", temp.path());
-        return env;
-    }
-
-    QString findWindow()
-    {
-        const Outcome r = xdotool({ "search", "--sync", "--onlyvisible", "--name", "^Vellmarin Corvadel$" }, 60000);
-        return r.out.section('\n', 0, 0);
-    }
-
-    testsupport::TempFolder folder; // the program folder
-    testsupport::TempFolder temp; // the program's temporary folder
-    QString exe;
     const QByteArray setSettings = "[Vellmarin Corvadel]\r\nLevel1=100\r\nLevel2=100\r\nLevel3=100\r\nMute3=1\r\n";
 };
 
 TEST_F(EndToEnd, PressAPhrasePlaysTheSetTogetherAndClosingStoresTheOptions)
 {
     QProcess player;
-    player.setProcessEnvironment(environment());
-    player.setProcessChannelMode(QProcess::ForwardedChannels);
-    player.start(exe, {});
+    start(player);
     ASSERT_TRUE(player.waitForStarted());
     const QString window = findWindow();
     ASSERT_FALSE(window.isEmpty());
@@ -118,49 +51,15 @@ TEST_F(EndToEnd, PressAPhrasePlaysTheSetTogetherAndClosingStoresTheOptions)
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(player.state(), QProcess::Running);
 
-    // Press the first entry of the first phrase list.
-    const Outcome geometry = xdotool({ "getwindowgeometry", "--shell", window });
-    int x = 0, y = 0, height = 0;
-    for (const QString& line : geometry.out.split('\n')) {
-        if (line.startsWith("X=")) {
-            x = line.mid(2).toInt();
-        } else if (line.startsWith("Y=")) {
-            y = line.mid(2).toInt();
-        } else if (line.startsWith("HEIGHT=")) {
-            height = line.mid(7).toInt();
-        }
-    }
-    const int menuBar = height - 657; // the client area is 657 pixels high
-    ASSERT_GT(menuBar, 0);
-    const int entryX = x + 232 + 2 + 16 + 30; // panel, its border, the list, into the first entry
-    const int entryY = y + menuBar + 16 + 2 + 104 + 8;
-    EXPECT_EQ(xdotool({ "mousemove", "--sync", QString::number(entryX), QString::number(entryY) }).exitCode, 0);
-    EXPECT_EQ(xdotool({ "click", "1" }).exitCode, 0);
+    // Press the first entry of the first phrase list: panel, its border, the list, into the first entry.
+    clickAt(window, 232 + 2 + 16 + 30, 16 + 2 + 104 + 8);
 
     // The captured output: silence, then on one frame the sum of the three layers (the third muted).
-    const QString out = folder.file("out.raw");
     const float expected = 0.1f + 0.2f + 0.3f * 0.001f;
-    int onset = -1;
-    std::vector<float> samples;
-    ASSERT_TRUE(waitFor([&] {
-        QFile f(out);
-        if (!f.open(QIODevice::ReadOnly)) {
-            return false;
-        }
-        const QByteArray bytes = f.readAll();
-        samples.resize(size_t(bytes.size()) / sizeof(float));
-        std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(float));
-        for (size_t i = 0; i + 1 < samples.size(); i += 2) {
-            if (std::fabs(samples[i]) > 1e-4f) {
-                onset = int(i / 2);
-                return samples.size() / 2 > size_t(onset) + 2000;
-            }
-        }
-        return false;
-    })) << "no sound captured";
-    for (int i = onset; i < onset + 2000; ++i) {
-        ASSERT_NEAR(samples[size_t(i) * 2], expected, 2e-3) << "frame " << i - onset << " after the onset";
-        ASSERT_NEAR(samples[size_t(i) * 2 + 1], expected, 2e-3) << "frame " << i - onset << " after the onset";
+    const std::vector<float> samples = soundFromOnset(2000);
+    ASSERT_FALSE(samples.empty()) << "no sound captured";
+    for (size_t i = 0; i < samples.size(); ++i) {
+        ASSERT_NEAR(samples[i], expected, 2e-3) << "frame " << i / 2 << " after the onset";
     }
 
     // A picture of the window as it is now, for the README.

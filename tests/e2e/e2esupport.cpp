@@ -1,0 +1,113 @@
+#include "tests/e2e/e2esupport.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cmath>
+#include <cstring>
+
+namespace e2e {
+
+Outcome run(const QString& program, const QStringList& args, int timeoutMs)
+{
+    QProcess p;
+    p.start(program, args);
+    Outcome r;
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+    return r;
+}
+
+Outcome xdotool(const QStringList& args, int timeoutMs)
+{
+    return run(QStringLiteral(CORVADEL_XDOTOOL), args, timeoutMs);
+}
+
+void PlayerTest::SetUp()
+{
+    ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run under xvfb-run";
+    exe = folder.file("Corvadel");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(CORVADEL_EXECUTABLE), exe));
+    QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
+}
+
+QProcessEnvironment PlayerTest::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("SDL_AUDIODRIVER", "disk");
+    env.insert("SDL_DISKAUDIOFILE", folder.file("out.raw"));
+    env.insert("TMPDIR", temp.path());
+    return env;
+}
+
+void PlayerTest::start(QProcess& player) const
+{
+    player.setProcessEnvironment(environment());
+    player.setProcessChannelMode(QProcess::ForwardedChannels);
+    player.start(exe, {});
+}
+
+QString PlayerTest::findWindow() const
+{
+    const Outcome r = xdotool({ "search", "--sync", "--onlyvisible", "--name", "^Vellmarin Corvadel$" }, 60000);
+    return r.out.section('\n', 0, 0);
+}
+
+void PlayerTest::clickAt(const QString& window, int x, int y) const
+{
+    const Outcome geometry = xdotool({ "getwindowgeometry", "--shell", window });
+    int left = 0, top = 0, height = 0;
+    for (const QString& line : geometry.out.split('\n')) {
+        if (line.startsWith("X=")) {
+            left = line.mid(2).toInt();
+        } else if (line.startsWith("Y=")) {
+            top = line.mid(2).toInt();
+        } else if (line.startsWith("HEIGHT=")) {
+            height = line.mid(7).toInt();
+        }
+    }
+    const int menuBar = height - 657; // the client area is 657 pixels high
+    ASSERT_GT(menuBar, 0);
+    EXPECT_EQ(xdotool({ "mousemove", "--sync", QString::number(left + x), QString::number(top + menuBar + y) }).exitCode,
+              0);
+    EXPECT_EQ(xdotool({ "click", "1" }).exitCode, 0);
+}
+
+std::vector<float> PlayerTest::captured() const
+{
+    QFile f(folder.file("out.raw"));
+    if (!f.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray bytes = f.readAll();
+    std::vector<float> samples(size_t(bytes.size()) / sizeof(float));
+    std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(float));
+    return samples;
+}
+
+std::vector<float> PlayerTest::soundFromOnset(int frames) const
+{
+    std::vector<float> sound;
+    waitFor([&] {
+        const std::vector<float> samples = captured();
+        for (size_t i = 0; i + 1 < samples.size(); i += 2) {
+            if (std::fabs(samples[i]) > 1e-4f) {
+                if (samples.size() < i + size_t(frames) * 2) {
+                    return false;
+                }
+                sound.assign(samples.begin() + std::ptrdiff_t(i), samples.begin() + std::ptrdiff_t(i) + frames * 2);
+                return true;
+            }
+        }
+        return false;
+    });
+    return sound;
+}
+
+} // namespace e2e

@@ -1,0 +1,63 @@
+// Shared by the end-to-end tests: the real player copied into a temporary program folder, started on the
+// virtual display with its sound written to a file by SDL's disk driver, and driven by xdotool.
+#pragma once
+
+#include "tests/common/testsupport.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace e2e {
+
+struct Outcome
+{
+    int exitCode = -1;
+    QString out;
+};
+
+Outcome run(const QString& program, const QStringList& args, int timeoutMs = 30000);
+Outcome xdotool(const QStringList& args, int timeoutMs = 30000);
+
+// Waits (polling, with a generous limit) until cond holds.
+template<class Cond> bool waitFor(Cond cond, int limitMs = 30000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!cond()) {
+        if (t.elapsed() > limitMs) {
+            return false;
+        }
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+// A program folder holding a copy of the player, and the player's own temporary folder.
+class PlayerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+
+    QProcessEnvironment environment() const;
+    // Starts the player in the program folder; its output goes to the test's.
+    void start(QProcess& player) const;
+    // The main window's id once it shows; empty when it never does.
+    QString findWindow() const;
+    // Clicks at a point of the main window's client area (pixels from its top-left corner).
+    void clickAt(const QString& window, int x, int y) const;
+    // The captured output as interleaved stereo samples.
+    std::vector<float> captured() const;
+    // Waits for sound in the capture; then `frames` frames from its first audible frame on. Empty when no
+    // sound came.
+    std::vector<float> soundFromOnset(int frames) const;
+
+    testsupport::TempFolder folder; // the program folder
+    testsupport::TempFolder temp; // the program's temporary folder
+    QString exe;
+};
+
+} // namespace e2e
