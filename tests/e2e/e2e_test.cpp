@@ -36,9 +36,7 @@ protected:
 TEST_F(EndToEnd, PressAPhrasePlaysTheSetTogetherAndClosingStoresTheOptions)
 {
     QProcess player;
-    start(player);
-    ASSERT_TRUE(player.waitForStarted());
-    const QString window = findWindow();
+    const QString window = startShown(player);
     ASSERT_FALSE(window.isEmpty());
     EXPECT_TRUE(QFile::exists(temp.file("Default.wav")));
 
@@ -51,16 +49,11 @@ TEST_F(EndToEnd, PressAPhrasePlaysTheSetTogetherAndClosingStoresTheOptions)
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(player.state(), QProcess::Running);
 
-    // Press the first entry of the first phrase list: panel, its border, the list, into the first entry.
-    clickAt(window, 232 + 2 + 16 + 30, 16 + 2 + 104 + 8);
+    pressFirstPhrase(window);
 
     // The captured output: silence, then on one frame the sum of the three layers (the third muted).
     const float expected = 0.1f + 0.2f + 0.3f * 0.001f;
-    const std::vector<float> samples = soundFromOnset(2000);
-    ASSERT_FALSE(samples.empty()) << "no sound captured";
-    for (size_t i = 0; i < samples.size(); ++i) {
-        ASSERT_NEAR(samples[i], expected, 2e-3) << "frame " << i / 2 << " after the onset";
-    }
+    ASSERT_NO_FATAL_FAILURE(expectSteady(soundFromOnset(2000), expected));
 
     // A picture of the window as it is now, for the README.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -46,15 +46,14 @@ QProcessEnvironment PlayerTest::environment() const
     return env;
 }
 
-void PlayerTest::start(QProcess& player) const
+QString PlayerTest::startShown(QProcess& player) const
 {
     player.setProcessEnvironment(environment());
     player.setProcessChannelMode(QProcess::ForwardedChannels);
     player.start(exe, {});
-}
-
-QString PlayerTest::findWindow() const
-{
+    if (!player.waitForStarted()) {
+        return {};
+    }
     const Outcome r = xdotool({ "search", "--sync", "--onlyvisible", "--name", "^Vellmarin Corvadel$" }, 60000);
     return r.out.section('\n', 0, 0);
 }
@@ -74,9 +73,17 @@ void PlayerTest::clickAt(const QString& window, int x, int y) const
     }
     const int menuBar = height - 657; // the client area is 657 pixels high
     ASSERT_GT(menuBar, 0);
+    // From outside the window, so that the toolkit sees the pointer come in (a window that opened under a
+    // resting pointer may take long to notice it).
+    EXPECT_EQ(xdotool({ "mousemove", "--sync", "0", "0" }).exitCode, 0);
     EXPECT_EQ(xdotool({ "mousemove", "--sync", QString::number(left + x), QString::number(top + menuBar + y) }).exitCode,
               0);
     EXPECT_EQ(xdotool({ "click", "1" }).exitCode, 0);
+}
+
+void PlayerTest::pressFirstPhrase(const QString& window) const
+{
+    clickAt(window, 232 + 2 + 16 + 30, 16 + 2 + 104 + 8); // panel, its border, the list, into the entry
 }
 
 std::vector<float> PlayerTest::captured() const
@@ -108,6 +115,14 @@ std::vector<float> PlayerTest::soundFromOnset(int frames) const
         return false;
     });
     return sound;
+}
+
+void PlayerTest::expectSteady(const std::vector<float>& samples, float expected)
+{
+    ASSERT_FALSE(samples.empty()) << "no sound captured";
+    for (size_t i = 0; i < samples.size(); ++i) {
+        ASSERT_NEAR(samples[i], expected, 2e-3) << "frame " << i / 2 << " after the onset";
+    }
 }
 
 } // namespace e2e

@@ -43,17 +43,20 @@ protected:
     void SetUp() override;
 
     QProcessEnvironment environment() const;
-    // Starts the player in the program folder; its output goes to the test's.
-    void start(QProcess& player) const;
-    // The main window's id once it shows; empty when it never does.
-    QString findWindow() const;
-    // Clicks at a point of the main window's client area (pixels from its top-left corner).
+    // Starts the player in the program folder (its output goes to the test's) and returns its main
+    // window's id once it shows; empty when it never does.
+    QString startShown(QProcess& player) const;
+    // Clicks at a point of the main window's client area (pixels from its top-left corner; negative rows
+    // lie in the menu bar).
     void clickAt(const QString& window, int x, int y) const;
+    void pressFirstPhrase(const QString& window) const;
     // The captured output as interleaved stereo samples.
     std::vector<float> captured() const;
     // Waits for sound in the capture; then `frames` frames from its first audible frame on. Empty when no
     // sound came.
     std::vector<float> soundFromOnset(int frames) const;
+    // Every sample of what soundFromOnset gave is the sum of the layers, `expected`.
+    static void expectSteady(const std::vector<float>& samples, float expected);
 
     testsupport::TempFolder folder; // the program folder
     testsupport::TempFolder temp; // the program's temporary folder

@@ -18,9 +18,7 @@ TEST_F(EndSignals, TermIntAndHupEndThePlayerAsClosingItsWindowDoes)
         SCOPED_TRACE(signal);
         QFile::remove(folder.file("Corvadel.ini"));
         QProcess player;
-        start(player);
-        ASSERT_TRUE(player.waitForStarted());
-        ASSERT_FALSE(findWindow().isEmpty());
+        ASSERT_FALSE(startShown(player).isEmpty());
         ::kill(pid_t(player.processId()), signal);
         // Left running, it would never end; the limit only keeps a failing run short.
         const bool ended = player.waitForFinished(10000);
