@@ -27,7 +27,8 @@ void onEndSignal(int signal)
 
 void setHandlers(void (*handler)(int))
 {
-    struct sigaction action {};
+    struct sigaction action
+    { };
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -49,8 +50,7 @@ bool catchEndSignals(std::function<void()> onSignal)
     auto* notifier = new QSocketNotifier(ends[0], QSocketNotifier::Read, app);
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier, onSignal = std::move(onSignal)] {
         char bytes[16];
-        while (::read(int(notifier->socket()), bytes, sizeof bytes) > 0) {
-        }
+        while (::read(int(notifier->socket()), bytes, sizeof bytes) > 0) { }
         notifier->setEnabled(false);
         setHandlers(SIG_DFL);
         if (onSignal) {

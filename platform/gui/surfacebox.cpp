@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <iterator>
 
 namespace platform {
 
@@ -35,6 +36,23 @@ int16_t mouseShiftCode(Qt::KeyboardModifiers modifiers)
         code |= 4;
     }
     return code;
+}
+
+std::optional<QCursor> pointerCursor(int16_t code, const QPixmap& icon)
+{
+    static constexpr Qt::CursorShape shapes[] = {
+        Qt::ArrowCursor,     Qt::ArrowCursor,   Qt::CrossCursor,     Qt::IBeamCursor,
+        Qt::ArrowCursor,     Qt::SizeAllCursor, Qt::SizeBDiagCursor, Qt::SizeVerCursor,
+        Qt::SizeFDiagCursor, Qt::SizeHorCursor, Qt::UpArrowCursor,   Qt::WaitCursor,
+        Qt::ForbiddenCursor, Qt::BusyCursor,    Qt::WhatsThisCursor, Qt::SizeAllCursor,
+    };
+    if (code == 99 && !icon.isNull()) {
+        return QCursor(icon);
+    }
+    if (code >= 1 && code < int16_t(std::size(shapes))) {
+        return QCursor(shapes[code]);
+    }
+    return std::nullopt;
 }
 
 SurfaceBox::SurfaceBox(const QSize& pixels, const QColor& background, QWidget* parent)

@@ -169,4 +169,21 @@ TEST_F(ButtonTest, StoredProperties)
     EXPECT_FALSE(plain.contains("MouseIcon"));
 }
 
+TEST_F(ButtonTest, MousePointerShowsOverTheControl)
+{
+    syncButton* b = button<syncButton>({ { "MousePointer", 11 } });
+    EXPECT_EQ(b->cursor().shape(), Qt::WaitCursor);
+    b->setMousePointer(99); // no icon yet: the default pointer
+    EXPECT_FALSE(b->testAttribute(Qt::WA_SetCursor));
+    QPixmap icon(16, 16);
+    icon.fill(Qt::red);
+    b->setMouseIcon(icon);
+    EXPECT_EQ(b->cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(b->cursor().pixmap().toImage(), icon.toImage());
+    b->setMousePointer(6);
+    EXPECT_EQ(b->cursor().shape(), Qt::SizeBDiagCursor);
+    b->setMousePointer(0);
+    EXPECT_FALSE(b->testAttribute(Qt::WA_SetCursor));
+}
+
 } // namespace

@@ -76,8 +76,8 @@ void PlayerTest::clickAt(const QString& window, int x, int y) const
     // From outside the window, so that the toolkit sees the pointer come in (a window that opened under a
     // resting pointer may take long to notice it).
     EXPECT_EQ(xdotool({ "mousemove", "--sync", "0", "0" }).exitCode, 0);
-    EXPECT_EQ(xdotool({ "mousemove", "--sync", QString::number(left + x), QString::number(top + menuBar + y) }).exitCode,
-              0);
+    EXPECT_EQ(
+        xdotool({ "mousemove", "--sync", QString::number(left + x), QString::number(top + menuBar + y) }).exitCode, 0);
     EXPECT_EQ(xdotool({ "click", "1" }).exitCode, 0);
 }
 

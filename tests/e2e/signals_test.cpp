@@ -9,8 +9,7 @@
 namespace {
 
 class EndSignals : public e2e::PlayerTest
-{
-};
+{ };
 
 TEST_F(EndSignals, TermIntAndHupEndThePlayerAsClosingItsWindowDoes)
 {

@@ -14,7 +14,7 @@
 namespace {
 
 const std::string kFolder = "Caf\xe9"; // Latin-1, not UTF-8
-const std::string kBase = "B\xe9" "at";
+const std::string kBase = std::string("B\xe9") + "at";
 
 std::string bytesOf(const QString& path)
 {
@@ -53,8 +53,8 @@ protected:
             ASSERT_EQ(::rename(bytesOf(folder.file("layer")).c_str(), name.c_str()), 0);
         }
         // "Show Extension" off (by default), "Phrase Sync" and "Auto Play" on.
-        ASSERT_TRUE(
-            testsupport::writeFile(folder.file("Corvadel.ini"), "[Vellmarin Corvadel]\r\nAutoPlay=1\r\nPhraseSync=1\r\n"));
+        ASSERT_TRUE(testsupport::writeFile(folder.file("Corvadel.ini"),
+                                           "[Vellmarin Corvadel]\r\nAutoPlay=1\r\nPhraseSync=1\r\n"));
     }
 
     // The temporary folder's own clean-up cannot spell names that are not UTF-8.
