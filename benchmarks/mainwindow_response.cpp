@@ -3,6 +3,7 @@
 // files. Usage: bench_mainwindow_response. Prints its figures; checks nothing.
 #include "app/appmodul.h"
 #include "app/commands.h"
+#include "benchmarks/benchplayer.h"
 #include "benchmarks/benchsupport.h"
 #include "mainwindow/form1.h"
 #include "platform/core/filesys.h"
@@ -44,10 +45,7 @@ void writePhrase(const QString& path, double seconds)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) {
-        qputenv("SDL_AUDIODRIVER", "dummy");
-    }
+    bench::runHeadless();
     QApplication app(argc, argv);
     QTemporaryDir program;
     QTemporaryDir temp;
@@ -62,19 +60,7 @@ int main(int argc, char** argv)
         writePhrase(program.filePath(QString("Set/A_%1.wav").arg(k)), 30.0);
     }
 
-    Commands::AppPath = program.path() + "/";
-    Commands::ExeName = "Corvadel";
-    Commands::TempDir = temp.path() + "/";
-    AppModul::setMainFormFactory([] {
-        auto* f = new Form1;
-        f->Form_Load();
-        f->setProgramEnd([] {});
-        return f;
-    });
-    AppModul::LoadSettings();
-    auto* form = dynamic_cast<Form1*>(AppModul::mainForm());
-    form->show();
-    form->LoadDXSound();
+    Form1* form = bench::startPlayer(program.path(), temp.path());
 
     const std::string big = (program.path() + "/Big/").toStdString();
     const double listOnly = bench::medianMs(20, [&] { (void)platform::fs::listFiles(big, "*.wav"); });

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
@@ -53,10 +54,54 @@ std::string join(const std::string& folder, const std::string& name)
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
+// Sorted as ascii::lessIgnoringCase orders them, without its cost per comparison: each name's lower-case
+// form is made once, all of them side by side in one buffer, and most comparisons are settled by the eight
+// bytes that follow the prefix all names share.
 void sortListing(std::vector<std::string>& names)
 {
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return ascii::lessIgnoringCase(a, b); });
+    struct Key
+    {
+        std::uint64_t head; // the eight bytes after the shared prefix, first byte highest, 0 past the end
+        std::string_view lowered;
+        std::size_t index;
+    };
+    std::size_t total = 0;
+    for (const auto& name : names) {
+        total += name.size();
+    }
+    std::string lowered(total, '\0');
+    std::vector<Key> keys;
+    keys.reserve(names.size());
+    char* out = lowered.data();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        std::transform(names[i].begin(), names[i].end(), out, ascii::toLower);
+        keys.push_back({ 0, std::string_view(out, names[i].size()), i });
+        out += names[i].size();
+    }
+    std::size_t shared = keys.empty() ? 0 : keys.front().lowered.size();
+    for (const Key& key : keys) {
+        const auto first = keys.front().lowered.substr(0, shared);
+        shared = std::size_t(std::mismatch(first.begin(), first.end(), key.lowered.begin(), key.lowered.end()).first
+                             - first.begin());
+    }
+    for (Key& key : keys) {
+        for (std::size_t j = shared; j < shared + 8; ++j) {
+            key.head = (key.head << 8) | (j < key.lowered.size() ? static_cast<unsigned char>(key.lowered[j]) : 0u);
+        }
+    }
+    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        if (a.head != b.head) {
+            return a.head < b.head;
+        }
+        const int byKey = a.lowered.compare(b.lowered);
+        return byKey != 0 ? byKey < 0 : names[a.index] < names[b.index];
+    });
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (const Key& key : keys) {
+        sorted.push_back(std::move(names[key.index]));
+    }
+    names = std::move(sorted);
 }
 
 // The type of a directory entry: from the entry itself where it says, else from stat(), which follows a

@@ -34,6 +34,13 @@ void ListBox::AddItem(const QString& item)
     m_quiet = false;
 }
 
+void ListBox::AddItems(const QStringList& items)
+{
+    m_quiet = true;
+    addItems(items);
+    m_quiet = false;
+}
+
 int ListBox::ListCount() const
 {
     return count();

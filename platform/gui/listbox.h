@@ -17,6 +17,8 @@ public:
 
     void Clear();
     void AddItem(const QString& item);
+    // Appends many entries at once, as AddItem for each would.
+    void AddItems(const QStringList& items);
     int ListCount() const;
     // Entry i; empty for an index outside the list.
     QString List(int i) const;
