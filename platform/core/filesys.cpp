@@ -54,54 +54,64 @@ std::string join(const std::string& folder, const std::string& name)
     return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-// Sorted as ascii::lessIgnoringCase orders them, without its cost per comparison: each name's lower-case
-// form is made once, all of them side by side in one buffer, and most comparisons are settled by the eight
-// bytes that follow the prefix all names share.
-void sortListing(std::vector<std::string>& names)
+// Names side by side in one buffer, as a listing gathers them: cheap to collect, compare and sort.
+struct NameBuffer
 {
+    std::string bytes;
+    std::vector<std::pair<std::size_t, std::size_t>> spans; // start and length of each name
+    void add(std::string_view name)
+    {
+        spans.emplace_back(bytes.size(), name.size());
+        bytes += name;
+    }
+};
+
+// The names in the order of ascii::lessIgnoringCase, without its cost per comparison: the lower-case forms
+// are made once, in a buffer of their own, and most comparisons are settled by the eight bytes that follow
+// the prefix all names share. The names come out in that order in memory too, so that reading them
+// afterwards goes straight through.
+std::vector<std::string> sortedNames(const NameBuffer& names)
+{
+    std::string lowered(names.bytes.size(), '\0');
+    std::transform(names.bytes.begin(), names.bytes.end(), lowered.begin(), ascii::toLower);
+    const auto loweredName
+        = [&](std::size_t i) { return std::string_view(lowered).substr(names.spans[i].first, names.spans[i].second); };
+    const auto name = [&](std::size_t i) {
+        return std::string_view(names.bytes).substr(names.spans[i].first, names.spans[i].second);
+    };
+    std::size_t shared = names.spans.empty() ? 0 : names.spans.front().second;
+    for (std::size_t i = 0; i < names.spans.size(); ++i) {
+        const auto first = loweredName(0).substr(0, shared);
+        const auto other = loweredName(i);
+        shared
+            = std::size_t(std::mismatch(first.begin(), first.end(), other.begin(), other.end()).first - first.begin());
+    }
     struct Key
     {
         std::uint64_t head; // the eight bytes after the shared prefix, first byte highest, 0 past the end
-        std::string_view lowered;
         std::size_t index;
     };
-    std::size_t total = 0;
-    for (const auto& name : names) {
-        total += name.size();
-    }
-    std::string lowered(total, '\0');
-    std::vector<Key> keys;
-    keys.reserve(names.size());
-    char* out = lowered.data();
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        std::transform(names[i].begin(), names[i].end(), out, ascii::toLower);
-        keys.push_back({ 0, std::string_view(out, names[i].size()), i });
-        out += names[i].size();
-    }
-    std::size_t shared = keys.empty() ? 0 : keys.front().lowered.size();
-    for (const Key& key : keys) {
-        const auto first = keys.front().lowered.substr(0, shared);
-        shared = std::size_t(std::mismatch(first.begin(), first.end(), key.lowered.begin(), key.lowered.end()).first
-                             - first.begin());
-    }
-    for (Key& key : keys) {
+    std::vector<Key> keys(names.spans.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const auto key = loweredName(i);
+        keys[i].index = i;
         for (std::size_t j = shared; j < shared + 8; ++j) {
-            key.head = (key.head << 8) | (j < key.lowered.size() ? static_cast<unsigned char>(key.lowered[j]) : 0u);
+            keys[i].head = (keys[i].head << 8) | (j < key.size() ? static_cast<unsigned char>(key[j]) : 0u);
         }
     }
     std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
         if (a.head != b.head) {
             return a.head < b.head;
         }
-        const int byKey = a.lowered.compare(b.lowered);
-        return byKey != 0 ? byKey < 0 : names[a.index] < names[b.index];
+        const int byKey = loweredName(a.index).compare(loweredName(b.index));
+        return byKey != 0 ? byKey < 0 : name(a.index) < name(b.index);
     });
     std::vector<std::string> sorted;
-    sorted.reserve(names.size());
+    sorted.reserve(keys.size());
     for (const Key& key : keys) {
-        sorted.push_back(std::move(names[key.index]));
+        sorted.emplace_back(name(key.index));
     }
-    names = std::move(sorted);
+    return sorted;
 }
 
 // The type of a directory entry: from the entry itself where it says, else from stat(), which follows a
@@ -158,9 +168,9 @@ std::optional<std::string> resolveFolder(const std::string& folder)
 // The names of one type in a folder (found in any case), unsorted, without the hidden ones (a leading
 // "."), and for files only those that match pattern. One readdir() pass; stat() only where the entry does
 // not tell its type.
-std::vector<std::string> visibleEntries(const std::string& folder, mode_t type, const std::string* pattern)
+NameBuffer visibleEntries(const std::string& folder, mode_t type, const std::string* pattern)
 {
-    std::vector<std::string> names;
+    NameBuffer names;
     const auto resolved = resolveFolder(folder);
     if (!resolved) {
         return names;
@@ -176,7 +186,7 @@ std::vector<std::string> visibleEntries(const std::string& folder, mode_t type, 
             continue;
         }
         if (entryType(fd, *e) == type) {
-            names.emplace_back(name);
+            names.add(name);
         }
     }
     ::closedir(dir);
@@ -263,16 +273,12 @@ std::optional<std::string> longPathName(const std::string& path)
 
 std::vector<std::string> listSubfolders(const std::string& folder)
 {
-    auto names = visibleEntries(folder, S_IFDIR, nullptr);
-    sortListing(names);
-    return names;
+    return sortedNames(visibleEntries(folder, S_IFDIR, nullptr));
 }
 
 std::vector<std::string> listFiles(const std::string& folder, const std::string& pattern)
 {
-    auto names = visibleEntries(folder, S_IFREG, &pattern);
-    sortListing(names);
-    return names;
+    return sortedNames(visibleEntries(folder, S_IFREG, &pattern));
 }
 
 bool renameNoReplace(const std::string& from, const std::string& to)

@@ -1,15 +1,19 @@
 // A list box as the program expects one: entries kept in the order added, one selection, a Click raised
 // whenever the selection changes by mouse or keyboard and whenever code sets it, and a MouseDown that a left
 // or middle press raises only after it has moved the selection to the entry under the pointer. Only the
-// left, right and middle buttons raise MouseDown.
+// left, right and middle buttons raise MouseDown. The entries are plain texts in a list of their own, so
+// that tens of thousands of them fill and clear at once.
 #pragma once
 
-#include <QListWidget>
+#include <QListView>
+#include <QStringList>
 #include <cstdint>
 
 namespace platform {
 
-class ListBox : public QListWidget
+class ListBoxEntries;
+
+class ListBox : public QListView
 {
     Q_OBJECT
 public:
@@ -42,6 +46,7 @@ protected:
 
 private:
     void selectRow(int row);
+    ListBoxEntries* m_entries;
     bool m_quiet = false; // true while the program itself changes the rows
 };
 

@@ -73,7 +73,7 @@ void FormTest::pressEntry(int list, int row, Qt::MouseButton button)
 {
     platform::ListBox* l = form->lstPhrase[list];
     ASSERT_LT(row, l->ListCount());
-    const QPoint at = l->visualItemRect(l->item(row)).center();
+    const QPoint at = l->visualRect(l->model()->index(row, 0)).center();
     QTest::mousePress(l->viewport(), button, {}, at);
     QTest::mouseRelease(l->viewport(), button, {}, at);
 }
@@ -82,7 +82,7 @@ void FormTest::pressListBelowEntries(int list, Qt::MouseButton button)
 {
     platform::ListBox* l = form->lstPhrase[list];
     const QPoint at(10, l->viewport()->height() - 5);
-    ASSERT_EQ(l->itemAt(at), nullptr);
+    ASSERT_FALSE(l->indexAt(at).isValid());
     QTest::mousePress(l->viewport(), button, {}, at);
     QTest::mouseRelease(l->viewport(), button, {}, at);
 }

@@ -33,7 +33,7 @@ protected:
             rec.presses.push_back({ button, list.ListIndex(), list.Text() });
         });
     }
-    QPoint centreOf(int row) { return list.visualItemRect(list.item(row)).center(); }
+    QPoint centreOf(int row) { return list.visualRect(list.model()->index(row, 0)).center(); }
 
     platform::ListBox list;
     Recorder rec;
