@@ -4,7 +4,6 @@
 // Usage: bench_big_folder. Prints its figures; checks nothing.
 #include "app/appmodul.h"
 #include "app/commands.h"
-#include "benchmarks/benchplayer.h"
 #include "benchmarks/benchsupport.h"
 #include "mainwindow/form1.h"
 #include "platform/gui/listbox.h"
@@ -63,7 +62,8 @@ void makeDemoFolders(const QString& program)
 // The player's start in a fresh process, until its window is shown and painted.
 int startInChild(QApplication& app, const QString& program, const QString& temp)
 {
-    bench::startPlayer(program, temp);
+    Form1::registerAsMainForm([] {});
+    AppModul::Main(program, temp);
     app.processEvents();
     DX7Sound::Shutdown();
     return 0;
@@ -83,7 +83,10 @@ double startMs(const QString& self, const QString& program, const QString& temp)
 
 int main(int argc, char** argv)
 {
-    bench::runHeadless();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) {
+        qputenv("SDL_AUDIODRIVER", "dummy");
+    }
     QApplication app(argc, argv);
     if (argc == 4 && QString(argv[1]) == "--start") {
         return startInChild(app, argv[2], argv[3]);
@@ -97,7 +100,9 @@ int main(int argc, char** argv)
     makeDemoFolders(demoProgram.path());
 
     // Choosing the folder from the folder list, as a press on it does.
-    Form1* form = bench::startPlayer(bigProgram.path(), temp.path());
+    Form1::registerAsMainForm([] {});
+    AppModul::Main(bigProgram.path(), temp.path());
+    auto* form = dynamic_cast<Form1*>(AppModul::mainForm());
     const std::string big = (bigProgram.path() + "/Big").toStdString();
     const double listing = bench::medianMs(15, [&] { (void)readdirOnly(big); });
     const double choose = bench::medianMs(15, [&] {

@@ -2,8 +2,6 @@
 // that folder alone, and how long a press of the sync button holds the window against loading its three
 // files. Usage: bench_mainwindow_response. Prints its figures; checks nothing.
 #include "app/appmodul.h"
-#include "app/commands.h"
-#include "benchmarks/benchplayer.h"
 #include "benchmarks/benchsupport.h"
 #include "mainwindow/form1.h"
 #include "platform/core/filesys.h"
@@ -45,7 +43,10 @@ void writePhrase(const QString& path, double seconds)
 
 int main(int argc, char** argv)
 {
-    bench::runHeadless();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) {
+        qputenv("SDL_AUDIODRIVER", "dummy");
+    }
     QApplication app(argc, argv);
     QTemporaryDir program;
     QTemporaryDir temp;
@@ -60,7 +61,9 @@ int main(int argc, char** argv)
         writePhrase(program.filePath(QString("Set/A_%1.wav").arg(k)), 30.0);
     }
 
-    Form1* form = bench::startPlayer(program.path(), temp.path());
+    Form1::registerAsMainForm([] {});
+    AppModul::Main(program.path(), temp.path());
+    auto* form = dynamic_cast<Form1*>(AppModul::mainForm());
 
     const std::string big = (program.path() + "/Big/").toStdString();
     const double listOnly = bench::medianMs(20, [&] { (void)platform::fs::listFiles(big, "*.wav"); });

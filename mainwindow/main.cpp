@@ -1,6 +1,5 @@
 // The player's entry: the start procedure, then the window event loop.
 #include "app/appmodul.h"
-#include "app/mainform.h"
 #include "mainwindow/form1.h"
 #include "platform/gui/endsignals.h"
 #include "sound/dx7sound.h"
@@ -13,11 +12,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // The program ends on signals as on closing its window (below); SDL must not take them over.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    AppModul::setMainFormFactory([] {
-        auto* form = new Form1;
-        form->Form_Load();
-        return form;
-    });
+    Form1::registerAsMainForm();
     if (!AppModul::Main()) {
         return 0; // another instance runs
     }

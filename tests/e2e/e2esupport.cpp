@@ -46,7 +46,7 @@ QProcessEnvironment PlayerTest::environment() const
     return env;
 }
 
-QString PlayerTest::startShown(QProcess& player) const
+QString PlayerTest::startPlayer(QProcess& player) const
 {
     player.setProcessEnvironment(environment());
     player.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -58,7 +58,7 @@ QString PlayerTest::startShown(QProcess& player) const
     return r.out.section('\n', 0, 0);
 }
 
-void PlayerTest::clickAt(const QString& window, int x, int y) const
+QPoint PlayerTest::screenPoint(const QString& window, int x, int y) const
 {
     const Outcome geometry = xdotool({ "getwindowgeometry", "--shell", window });
     int left = 0, top = 0, height = 0;
@@ -72,18 +72,20 @@ void PlayerTest::clickAt(const QString& window, int x, int y) const
         }
     }
     const int menuBar = height - 657; // the client area is 657 pixels high
-    ASSERT_GT(menuBar, 0);
-    // From outside the window, so that the toolkit sees the pointer come in (a window that opened under a
-    // resting pointer may take long to notice it).
-    EXPECT_EQ(xdotool({ "mousemove", "--sync", "0", "0" }).exitCode, 0);
-    EXPECT_EQ(
-        xdotool({ "mousemove", "--sync", QString::number(left + x), QString::number(top + menuBar + y) }).exitCode, 0);
-    EXPECT_EQ(xdotool({ "click", "1" }).exitCode, 0);
+    EXPECT_GT(menuBar, 0);
+    return { left + x, top + menuBar + y };
 }
 
-void PlayerTest::pressFirstPhrase(const QString& window) const
+QPoint PlayerTest::firstEntry(const QString& window, int list) const
 {
-    clickAt(window, 232 + 2 + 16 + 30, 16 + 2 + 104 + 8); // panel, its border, the list, into the entry
+    // The panel, its border, the list's column, into the entry.
+    return screenPoint(window, 232 + 2 + 16 + 220 * list + 30, 16 + 2 + 104 + 8);
+}
+
+void PlayerTest::click(const QPoint& at, int button) const
+{
+    EXPECT_EQ(xdotool({ "mousemove", QString::number(at.x()), QString::number(at.y()) }).exitCode, 0);
+    EXPECT_EQ(xdotool({ "click", QString::number(button) }).exitCode, 0);
 }
 
 std::vector<float> PlayerTest::captured() const

@@ -5,6 +5,7 @@
 #include "tests/common/testsupport.h"
 
 #include <QElapsedTimer>
+#include <QPoint>
 #include <QProcess>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -43,13 +44,17 @@ protected:
     void SetUp() override;
 
     QProcessEnvironment environment() const;
-    // Starts the player in the program folder (its output goes to the test's) and returns its main
-    // window's id once it shows; empty when it never does.
-    QString startShown(QProcess& player) const;
-    // Clicks at a point of the main window's client area (pixels from its top-left corner; negative rows
-    // lie in the menu bar).
-    void clickAt(const QString& window, int x, int y) const;
-    void pressFirstPhrase(const QString& window) const;
+    // Starts the program in its folder (its output goes to the test's); its main window's id, empty when
+    // it did not come.
+    QString startPlayer(QProcess& player) const;
+    // Screen point of a point of the main window's client area (pixels from its top-left corner; negative
+    // rows lie in the menu bar).
+    QPoint screenPoint(const QString& window, int x, int y) const;
+    // Screen point inside the first entry of a phrase list (0 to 2) of the main window.
+    QPoint firstEntry(const QString& window, int list) const;
+    // A click at a screen point. No "--sync": it would wait for a move that does not come when the pointer
+    // is there already; the server handles the move before the click all the same.
+    void click(const QPoint& at, int button = 1) const;
     // The captured output as interleaved stereo samples.
     std::vector<float> captured() const;
     // Waits for sound in the capture; then `frames` frames from its first audible frame on. Empty when no

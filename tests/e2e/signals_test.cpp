@@ -17,7 +17,7 @@ TEST_F(EndSignals, TermIntAndHupEndThePlayerAsClosingItsWindowDoes)
         SCOPED_TRACE(signal);
         QFile::remove(folder.file("Corvadel.ini"));
         QProcess player;
-        ASSERT_FALSE(startShown(player).isEmpty());
+        ASSERT_FALSE(startPlayer(player).isEmpty());
         ::kill(pid_t(player.processId()), signal);
         // Left running, it would never end; the limit only keeps a failing run short.
         const bool ended = player.waitForFinished(10000);

@@ -73,18 +73,18 @@ protected:
 TEST_F(UserFolders, OddNamesPlayAndSaveUnderTheirOwnBytesAndAPressOnTheChosenFolderKeepsTheSet)
 {
     QProcess player;
-    const QString window = startShown(player);
+    const QString window = startPlayer(player);
     ASSERT_FALSE(window.isEmpty());
 
     // The first entry of the first phrase list: the set plays, each layer its own file, at level 80.
-    pressFirstPhrase(window);
+    click(firstEntry(window, 0));
     const float expected = (0.1f + 0.2f + 0.3f) * std::pow(10.0f, -1200.0f / 2000.0f);
     ASSERT_NO_FATAL_FAILURE(expectSteady(soundFromOnset(2000), expected));
 
     // A press on the folder already chosen, then "Save Settings": the set is still chosen, and its
     // settings file is named by the phrases' own bytes.
-    clickAt(window, 16 + 2 + 30, 16 + 2 + 8);
-    clickAt(window, 100, -10);
+    click(screenPoint(window, 16 + 2 + 30, 16 + 2 + 8));
+    click(screenPoint(window, 100, -10));
     const std::string settings = phraseFolder() + "/" + kBase + ".ini";
     EXPECT_TRUE(e2e::waitFor([&] { return ::access(settings.c_str(), F_OK) == 0; }, 10000));
     EXPECT_EQ(namesIn(phraseFolder()),
