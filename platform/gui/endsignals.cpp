@@ -25,6 +25,8 @@ void onEndSignal(int signal)
     errno = saved;
 }
 
+bool g_caught[kEndSignals.size()] = {}; // which of them this program took over
+
 void setHandlers(void (*handler)(int))
 {
     struct sigaction action
@@ -32,9 +34,22 @@ void setHandlers(void (*handler)(int))
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int signal : kEndSignals) {
-        ::sigaction(signal, &action, nullptr);
+    for (std::size_t i = 0; i < kEndSignals.size(); ++i) {
+        if (g_caught[i]) {
+            ::sigaction(kEndSignals[i], &action, nullptr);
+        }
     }
+}
+
+// A signal the program was started to ignore (nohup, a shell's background job) stays ignored.
+void takeOverUnignored()
+{
+    for (std::size_t i = 0; i < kEndSignals.size(); ++i) {
+        struct sigaction current
+        { };
+        g_caught[i] = ::sigaction(kEndSignals[i], nullptr, &current) == 0 && current.sa_handler != SIG_IGN;
+    }
+    setHandlers(onEndSignal);
 }
 
 } // namespace
@@ -57,7 +72,7 @@ bool catchEndSignals(std::function<void()> onSignal)
             onSignal();
         }
     });
-    setHandlers(onEndSignal);
+    takeOverUnignored();
     return true;
 }
 

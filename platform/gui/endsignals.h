@@ -7,9 +7,10 @@
 
 namespace platform {
 
-// From now on SIGTERM, SIGINT and SIGHUP call onSignal on the user-interface thread. The first signal
-// gives these three signals back their default action, so that a second one ends a program that does not
-// end by itself. Needs the application object; false (nothing changed) when the pipe cannot be made.
+// From now on SIGTERM, SIGINT and SIGHUP call onSignal on the user-interface thread; one that the program
+// was started to ignore (nohup) stays ignored. The first signal gives them back their default action, so
+// that a second one ends a program that does not end by itself. Needs the application object; false (nothing changed)
+// when the pipe cannot be made.
 bool catchEndSignals(std::function<void()> onSignal);
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include <cmath>
+#include <csignal>
 #include <cstring>
 
 namespace e2e {
@@ -46,11 +47,15 @@ QProcessEnvironment PlayerTest::environment() const
     return env;
 }
 
-QString PlayerTest::startPlayer(QProcess& player) const
+QString PlayerTest::startPlayer(QProcess& player, const QString& launcher) const
 {
     player.setProcessEnvironment(environment());
     player.setProcessChannelMode(QProcess::ForwardedChannels);
-    player.start(exe, {});
+    if (launcher.isEmpty()) {
+        player.start(exe, {});
+    } else {
+        player.start(launcher, { exe });
+    }
     if (!player.waitForStarted()) {
         return {};
     }
@@ -80,6 +85,13 @@ QPoint PlayerTest::firstEntry(const QString& window, int list) const
 {
     // The panel, its border, the list's column, into the entry.
     return screenPoint(window, 232 + 2 + 16 + 220 * list + 30, 16 + 2 + 104 + 8);
+}
+
+void PlayerTest::signal(QProcess& player, int signal)
+{
+    const qint64 pid = player.processId();
+    ASSERT_GT(pid, 0) << "the player has ended";
+    ::kill(pid_t(pid), signal);
 }
 
 void PlayerTest::click(const QPoint& at, int button) const

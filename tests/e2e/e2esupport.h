@@ -44,14 +44,17 @@ protected:
     void SetUp() override;
 
     QProcessEnvironment environment() const;
-    // Starts the program in its folder (its output goes to the test's); its main window's id, empty when
-    // it did not come.
-    QString startPlayer(QProcess& player) const;
+    // Starts the program in its folder (its output goes to the test's), through a launcher such as nohup
+    // when one is given; its main window's id, empty when it did not come.
+    QString startPlayer(QProcess& player, const QString& launcher = {}) const;
     // Screen point of a point of the main window's client area (pixels from its top-left corner; negative
     // rows lie in the menu bar).
     QPoint screenPoint(const QString& window, int x, int y) const;
     // Screen point inside the first entry of a phrase list (0 to 2) of the main window.
     QPoint firstEntry(const QString& window, int list) const;
+    // Sends a signal to the running player; nothing when it has ended (a process id of 0 would reach the
+    // whole process group, the test included).
+    static void signal(QProcess& player, int signal);
     // A click at a screen point. No "--sync": it would wait for a move that does not come when the pointer
     // is there already; the server handles the move before the click all the same.
     void click(const QPoint& at, int button = 1) const;

@@ -13,12 +13,12 @@ class EndSignals : public e2e::PlayerTest
 
 TEST_F(EndSignals, TermIntAndHupEndThePlayerAsClosingItsWindowDoes)
 {
-    for (const int signal : { SIGTERM, SIGINT, SIGHUP }) {
-        SCOPED_TRACE(signal);
+    for (const int which : { SIGTERM, SIGINT, SIGHUP }) {
+        SCOPED_TRACE(which);
         QFile::remove(folder.file("Corvadel.ini"));
         QProcess player;
         ASSERT_FALSE(startPlayer(player).isEmpty());
-        ::kill(pid_t(player.processId()), signal);
+        signal(player, which);
         // Left running, it would never end; the limit only keeps a failing run short.
         const bool ended = player.waitForFinished(10000);
         if (!ended) {
@@ -31,6 +31,17 @@ TEST_F(EndSignals, TermIntAndHupEndThePlayerAsClosingItsWindowDoes)
         EXPECT_EQ(testsupport::readFile(folder.file("Corvadel.ini")),
                   QByteArray("[Vellmarin Corvadel]\r\nShowEnding=0\r\nAutoPlay=1\r\nPhraseSync=1\r\n"));
     }
+}
+
+TEST_F(EndSignals, AHangUpThePlayerWasStartedToIgnoreLeavesItRunning)
+{
+    QProcess player;
+    ASSERT_FALSE(startPlayer(player, QStringLiteral("nohup")).isEmpty());
+    signal(player, SIGHUP);
+    EXPECT_FALSE(player.waitForFinished(1000));
+    signal(player, SIGTERM);
+    ASSERT_TRUE(player.waitForFinished(10000));
+    EXPECT_EQ(player.exitCode(), 0);
 }
 
 } // namespace

@@ -91,7 +91,7 @@ TEST_F(UserFolders, OddNamesPlayAndSaveUnderTheirOwnBytesAndAPressOnTheChosenFol
               (std::vector<std::string> { kBase + ".ini", kBase + "_1.WAV", kBase + "_2.WAV", kBase + "_3.WAV" }));
 
     // Ended by a signal while the message box is open, it still stores its options.
-    ::kill(pid_t(player.processId()), SIGTERM);
+    signal(player, SIGTERM);
     ASSERT_TRUE(player.waitForFinished(10000));
     EXPECT_EQ(player.exitCode(), 0);
     EXPECT_TRUE(testsupport::readFile(folder.file("Corvadel.ini")).contains("ShowEnding=0\r\n"));
