@@ -59,7 +59,7 @@ void frmRenSet::Form_Load()
     List1->Clear();
     QString previous;
     for (int i = layer1->ListCount() - 1; i >= 0; --i) {
-        QString candidate = PhraseFiles::withoutWav(layer1->List(i));
+        QString candidate = PhraseNames::withoutWav(layer1->List(i));
         if (candidate.size() >= 2) {
             candidate.chop(2);
         }
@@ -120,7 +120,7 @@ void frmRenSet::Command2_Click()
     for (int k = 0; k < 3; ++k) {
         *files[k] = PhraseNames::withWav(AppModul::PhrasePath + entries[k]);
     }
-    const std::optional<QString> settingsName = PhraseFiles::layerOneSettingsName(entries[0]);
+    const std::optional<QString> settingsName = PhraseNames::layerOneSettingsName(entries[0]);
     const QString settingsFile = settingsName ? AppModul::PhrasePath + *settingsName : QString();
 
     for (int k = 0; k < 3; ++k) {
