@@ -136,4 +136,130 @@ TEST_F(EndToEnd, DeletePhraseFromThePopupDeletesItsFileAndRefillsTheLists)
     ASSERT_TRUE(player.waitForFinished(30000));
 }
 
+// ---- The popup's dialogs ----------------------------------------------------------------------------
+
+// The last `frames` frames of the output are all `level` on both sides.
+bool endsSteadyAt(const std::vector<float>& samples, float level, size_t frames = 2000)
+{
+    const size_t total = samples.size() / 2;
+    if (total < frames) {
+        return false;
+    }
+    for (size_t i = (total - frames) * 2; i < total * 2; ++i) {
+        if (std::fabs(samples[i] - level) > 2e-3f) {
+            return false;
+        }
+    }
+    return true;
+}
+
+class PopupDialogs : public EndToEnd
+{
+protected:
+    void TearDown() override
+    {
+        if (!window.isEmpty()) {
+            EXPECT_EQ(run(QStringLiteral(CORVADEL_XCLOSE), { window }).exitCode, 0);
+            EXPECT_TRUE(player.waitForFinished(30000));
+        }
+    }
+
+    // Starts the player, selects the first folder's first set (it plays), right presses on it and chooses
+    // the popup item `downs` places down; the id of the dialog titled `title` that opens, empty when none.
+    QString openFromPopup(int downs, const QString& title)
+    {
+        window = startPlayer(player);
+        if (window.isEmpty()) {
+            return {};
+        }
+        entry = firstEntry(window, 0);
+        click(entry);
+        EXPECT_TRUE(waitFor([&] { return endsSteadyAt(captured(), playing); })) << "the set does not play";
+        click(entry, 3);
+        QStringList keys { "key", "--delay", "100" };
+        for (int i = 0; i < downs; ++i) {
+            keys << "Down";
+        }
+        EXPECT_EQ(xdotool(keys << "Return").exitCode, 0);
+        QString id;
+        waitFor([&] {
+            id = xdotool({ "search", "--onlyvisible", "--name", "^" + title + "$" }).out.section('\n', 0, 0);
+            return !id.isEmpty();
+        });
+        return id;
+    }
+
+    // Clicks a point of a dialog's client area, given in twips.
+    void clickDialog(const QString& dialog, int leftTwips, int topTwips)
+    {
+        const Outcome geometry = xdotool({ "getwindowgeometry", "--shell", dialog });
+        QPoint corner;
+        for (const QString& line : geometry.out.split('\n')) {
+            if (line.startsWith("X=")) {
+                corner.setX(line.mid(2).toInt());
+            } else if (line.startsWith("Y=")) {
+                corner.setY(line.mid(2).toInt());
+            }
+        }
+        click(corner + QPoint(leftTwips / 15, topTwips / 15));
+    }
+
+    bool closed(const QString& title)
+    {
+        return waitFor([&] {
+            return xdotool({ "search", "--onlyvisible", "--name", "^" + title + "$" }).out.isEmpty();
+        });
+    }
+
+    QStringList files(const QString& phraseFolder) const
+    {
+        return QDir(folder.file(phraseFolder)).entryList(QDir::Files, QDir::Name);
+    }
+
+    QProcess player;
+    QString window;
+    QPoint entry; // the first entry of the first phrase list
+    const float playing = 0.1f + 0.2f + 0.3f * 0.001f; // the set A, its third layer muted
+};
+
+TEST_F(PopupDialogs, RenamePhraseSetRenamesTheFilesAndRefillsTheLists)
+{
+    ASSERT_FALSE(openFromPopup(2, "Rename Phrase Set").isEmpty());
+    EXPECT_EQ(xdotool({ "type", "--delay", "50", "Beat.2" }).exitCode, 0); // the full stop is dropped
+    EXPECT_EQ(xdotool({ "key", "Return" }).exitCode, 0);
+
+    EXPECT_TRUE(waitFor([&] { return QFile::exists(folder.file("Set/Beat2.ini")); })) << "no Beat2.ini";
+    EXPECT_EQ(files("Set"), QStringList({ "Beat2.ini", "Beat2_1.wav", "Beat2_2.wav", "Beat2_3.wav" }));
+    EXPECT_EQ(testsupport::readFile(folder.file("Set/Beat2.ini")),
+              setSettings + "Pan1=50\r\nPan2=50\r\nPan3=50\r\nMute1=0\r\nMute2=0\r\n");
+    EXPECT_TRUE(closed("Rename Phrase Set"));
+
+    // The layers stopped; the refilled first list's first entry is the renamed set, which plays as before.
+    EXPECT_TRUE(waitFor([&] { return endsSteadyAt(captured(), 0.0f); })) << "the layers still play";
+    click(entry);
+    EXPECT_TRUE(waitFor([&] { return endsSteadyAt(captured(), playing); })) << "the renamed set does not play";
+}
+
+TEST_F(PopupDialogs, MovePhraseSetMovesTheSetIntoThePickedFolderAndReplacesNothing)
+{
+    ASSERT_TRUE(QDir(folder.path()).mkpath("Zed"));
+    ASSERT_TRUE(testsupport::writeLevelWav(folder.file("Zed/A_2.wav"), 0.05f, 44100));
+    ASSERT_TRUE(testsupport::writeLevelWav(folder.file("Set/B_1.wav"), 0.05f, 44100));
+    const QByteArray theirs = testsupport::readFile(folder.file("Zed/A_2.wav"));
+    const QString dialog = openFromPopup(5, "Move Phrase Set");
+    ASSERT_FALSE(dialog.isEmpty());
+
+    // Open the combo's list with its arrow, pick "Zed", the second folder, press "Move".
+    clickDialog(dialog, 1320 + 3615 - 120, 120 + 150);
+    EXPECT_EQ(xdotool({ "key", "--delay", "100", "Down", "Down", "Return" }).exitCode, 0);
+    clickDialog(dialog, 2580 + 1170, 540 + 240);
+
+    EXPECT_TRUE(waitFor([&] { return QFile::exists(folder.file("Zed/A.ini")); })) << "no Zed/A.ini";
+    // Zed held an A_2.wav already: the set's own A_2.wav stays where it was.
+    EXPECT_EQ(files("Zed"), QStringList({ "A.ini", "A_1.wav", "A_2.wav", "A_3.wav" }));
+    EXPECT_EQ(testsupport::readFile(folder.file("Zed/A_2.wav")), theirs);
+    EXPECT_EQ(files("Set"), QStringList({ "A_2.wav", "B_1.wav" }));
+    EXPECT_TRUE(closed("Move Phrase Set"));
+}
+
 } // namespace

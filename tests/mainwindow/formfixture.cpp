@@ -133,6 +133,28 @@ void FormTest::chooseOption(QAction* item)
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
 }
 
+void FormTest::popupChoose(int list, int row, QAction* item)
+{
+    bool chosen = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(item).center());
+            chosen = true;
+        }
+    });
+    pressEntry(list, row, Qt::RightButton);
+    ASSERT_TRUE(chosen);
+}
+
+QStringList FormTest::entries(int k) const
+{
+    QStringList out;
+    for (int i = 0; i < form->lstPhrase[k]->ListCount(); ++i) {
+        out << form->lstPhrase[k]->List(i);
+    }
+    return out;
+}
+
 const platform::SoundBuffer& FormTest::slot(int k) const
 {
     return *DX7Sound::SoundBuffers.at(size_t(k)).Buffer;
