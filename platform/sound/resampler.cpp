@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <numeric>
 
 namespace platform::sounddetail {
 
 namespace {
 
-// Rows of the table; between two rows the coefficients are interpolated.
-constexpr std::size_t Phases = 256;
 // Taps when the file is at the lower rate; a file above the device's rate needs proportionally more.
 constexpr double BaseTaps = 48;
 // No more than this many, whatever the rates (the mixer's scratch holds more).
@@ -16,7 +16,12 @@ constexpr std::size_t MaxTaps = 4096;
 // Cutoff as a share of the lower rate, and the Kaiser window's shape (about 90 dB of stopband).
 constexpr double Cutoff = 0.5;
 constexpr double KaiserBeta = 9.0;
-// Independent sums in the inner loop, so that it runs as vector operations.
+// A position's fraction is always a multiple of gcd(file rate, device rate), so the fractions that occur are
+// few for usual rates (147 from 48 to 44.1 kHz): each gets a row of its own. Past this many, evenly spaced
+// rows are interpolated instead.
+constexpr std::size_t MaxExactRows = 1024;
+constexpr std::size_t Phases = 256;
+// Taps come in multiples of this, summed as vectors of this many floats.
 constexpr std::size_t Lanes = 8;
 
 // Modified Bessel function of the first kind, order 0.
@@ -45,54 +50,75 @@ struct Frames
     std::size_t count;
     const float* left;
     const float* right;
-    std::uint32_t fraction;
     float gainLeft;
     float gainRight;
 };
 
-struct Table
+// How the position moves: by `whole` frames and `part` of `rows` per output frame, from `at` of `rows`.
+struct Steps
 {
-    const float* rows;
-    const float* slopes;
-    std::size_t taps;
+    std::uint32_t at;
+    std::uint32_t whole;
+    std::uint32_t part;
+    std::uint32_t rows;
 };
 
-// Audio thread: the inner loop of Resampler::mixInto.
-CORVADEL_VECTOR_CLONES
-void addFrames(Frames f, Table table, std::uint32_t fileRate, std::uint32_t deviceRate)
+// Eight floats, as one vector register (or two, without AVX). Loaded with memcpy: the arrays are not
+// aligned to them.
+using Vector = float __attribute__((vector_size(Lanes * sizeof(float))));
+
+// Audio thread: the inner loop of Resampler::mixInto, with a row of coefficients for each fraction
+// (Interpolated false) or interpolated between evenly spaced rows (true).
+template<bool Interpolated>
+inline __attribute__((always_inline)) void addFrames(Frames f, Steps s, const float* table, const float* slopes,
+                                                     std::size_t taps)
 {
-    // The position's whole frame moves by `whole` and its fraction by `part` per output frame.
-    const std::uint32_t whole = fileRate / deviceRate;
-    const std::uint32_t part = fileRate % deviceRate;
-    const double toPhase = double(Phases) / double(deviceRate);
-    const std::size_t taps = table.taps;
+    const double toPhase = double(Phases) / double(s.rows);
     for (std::size_t n = 0; n < f.count; ++n) {
-        const double x = double(f.fraction) * toPhase;
-        const auto phase = static_cast<std::size_t>(x);
-        const auto t = static_cast<float>(x - double(phase));
-        const float* row = table.rows + phase * taps;
-        const float* slope = table.slopes + phase * taps;
-        float sumLeft[Lanes] = {};
-        float sumRight[Lanes] = {};
-        for (std::size_t k = 0; k < taps; k += Lanes) {
-            for (std::size_t j = 0; j < Lanes; ++j) {
-                const float c = row[k + j] + t * slope[k + j];
-                sumLeft[j] += c * f.left[k + j];
-                sumRight[j] += c * f.right[k + j];
+        Vector left {};
+        Vector right {};
+        if constexpr (Interpolated) {
+            const double x = double(s.at) * toPhase;
+            const auto phase = static_cast<std::size_t>(x);
+            const auto t = static_cast<float>(x - double(phase));
+            const float* row = table + phase * taps;
+            const float* slope = slopes + phase * taps;
+            for (std::size_t k = 0; k < taps; k += Lanes) {
+                Vector c;
+                Vector d;
+                Vector l;
+                Vector r;
+                std::memcpy(&c, row + k, sizeof c);
+                std::memcpy(&d, slope + k, sizeof d);
+                std::memcpy(&l, f.left + k, sizeof l);
+                std::memcpy(&r, f.right + k, sizeof r);
+                c += t * d;
+                left += c * l;
+                right += c * r;
+            }
+        } else {
+            const float* row = table + std::size_t(s.at) * taps;
+            for (std::size_t k = 0; k < taps; k += Lanes) {
+                Vector c;
+                Vector l;
+                Vector r;
+                std::memcpy(&c, row + k, sizeof c);
+                std::memcpy(&l, f.left + k, sizeof l);
+                std::memcpy(&r, f.right + k, sizeof r);
+                left += c * l;
+                right += c * r;
             }
         }
-        float l = 0;
-        float r = 0;
-        for (std::size_t j = 0; j < Lanes; ++j) {
-            l += sumLeft[j];
-            r += sumRight[j];
-        }
-        f.out[2 * n] += f.gainLeft * l;
-        f.out[2 * n + 1] += f.gainRight * r;
-        f.fraction += part;
-        std::size_t step = whole;
-        if (f.fraction >= deviceRate) {
-            f.fraction -= deviceRate;
+        // Both sums at once, halving the lanes: [l0+l4 .. l3+l7, r0+r4 .. r3+r7], then pairs of those.
+        const Vector halves = __builtin_shufflevector(left, right, 0, 1, 2, 3, 8, 9, 10, 11)
+            + __builtin_shufflevector(left, right, 4, 5, 6, 7, 12, 13, 14, 15);
+        const Vector quarters = halves + __builtin_shufflevector(halves, halves, 2, 3, 0, 1, 6, 7, 4, 5);
+        f.out[2 * n] += f.gainLeft * (quarters[0] + quarters[1]);
+        f.out[2 * n + 1] += f.gainRight * (quarters[4] + quarters[5]);
+        s.at += s.part;
+        std::size_t step = s.whole;
+        if (s.at >= s.rows) {
+            s.at -= s.rows;
             ++step;
         }
         f.left += step;
@@ -100,10 +126,25 @@ void addFrames(Frames f, Table table, std::uint32_t fileRate, std::uint32_t devi
     }
 }
 
+// Audio thread.
+CORVADEL_VECTOR_CLONES
+void addExact(Frames f, Steps s, const float* table, std::size_t taps)
+{
+    addFrames<false>(f, s, table, nullptr, taps);
+}
+
+// Audio thread.
+CORVADEL_VECTOR_CLONES
+void addInterpolated(Frames f, Steps s, const float* table, const float* slopes, std::size_t taps)
+{
+    addFrames<true>(f, s, table, slopes, taps);
+}
+
 } // namespace
 
 Resampler::Resampler(int fileRate, int deviceRate)
-    : m_fileRate(static_cast<std::uint32_t>(fileRate)), m_deviceRate(static_cast<std::uint32_t>(deviceRate))
+    : m_fileRate(static_cast<std::uint32_t>(fileRate)), m_deviceRate(static_cast<std::uint32_t>(deviceRate)),
+      m_unit(std::gcd(m_fileRate, m_deviceRate))
 {
     // Cycles per file frame that still pass, and the file frames one output frame's sound is drawn from.
     const double scale = double(std::min(fileRate, deviceRate)) / double(fileRate);
@@ -112,12 +153,18 @@ Resampler::Resampler(int fileRate, int deviceRate)
     const double half = double(m_taps) / 2.0;
     const double windowNorm = besselI0(KaiserBeta);
 
-    m_rows.resize((Phases + 1) * m_taps);
-    for (std::size_t p = 0; p <= Phases; ++p) {
-        const double fraction = double(p) / double(Phases);
-        float* row = &m_rows[p * m_taps];
+    // One row for each fraction that occurs, or evenly spaced rows (and one more) to interpolate between.
+    const std::size_t exactRows = m_deviceRate / m_unit;
+    m_interpolated = exactRows > MaxExactRows;
+    if (m_interpolated) {
+        m_unit = 1;
+    }
+    const std::size_t rows = m_interpolated ? Phases + 1 : exactRows;
+    m_rows.resize(rows * m_taps);
+    std::vector<double> h(m_taps);
+    for (std::size_t p = 0; p < rows; ++p) {
+        const double fraction = m_interpolated ? double(p) / double(Phases) : double(p) / double(exactRows);
         double sum = 0;
-        std::vector<double> h(m_taps);
         for (std::size_t k = 0; k < m_taps; ++k) {
             const double d = double(k) - double(tapsBefore()) - fraction;
             const double u = d / half;
@@ -129,22 +176,35 @@ Resampler::Resampler(int fileRate, int deviceRate)
         }
         // Each row passes a constant unchanged.
         for (std::size_t k = 0; k < m_taps; ++k) {
-            row[k] = static_cast<float>(h[k] / sum);
+            m_rows[p * m_taps + k] = static_cast<float>(h[k] / sum);
         }
     }
-    m_slopes.resize(Phases * m_taps);
-    for (std::size_t i = 0; i < m_slopes.size(); ++i) {
-        m_slopes[i] = m_rows[i + m_taps] - m_rows[i];
+    if (m_interpolated) {
+        m_slopes.resize(Phases * m_taps);
+        for (std::size_t i = 0; i < m_slopes.size(); ++i) {
+            m_slopes[i] = m_rows[i + m_taps] - m_rows[i];
+        }
+        m_rows.resize(Phases * m_taps);
     }
-    m_rows.resize(Phases * m_taps);
+}
+
+std::size_t Resampler::tableBytes() const
+{
+    return (m_rows.size() + m_slopes.size()) * sizeof(float);
 }
 
 void Resampler::mixInto(float* out, std::size_t count, const float* left, const float* right,
                         std::uint32_t fraction, float gainLeft, float gainRight) const
 {
-    // Audio thread.
-    addFrames({ out, count, left, right, fraction, gainLeft, gainRight }, { m_rows.data(), m_slopes.data(), m_taps },
-              m_fileRate, m_deviceRate);
+    // Audio thread. Fractions are counted in units of gcd(file rate, device rate), one row a unit.
+    const Frames frames { out, count, left, right, gainLeft, gainRight };
+    const Steps steps { fraction / m_unit, m_fileRate / m_deviceRate, (m_fileRate % m_deviceRate) / m_unit,
+                        m_deviceRate / m_unit };
+    if (m_interpolated) {
+        addInterpolated(frames, steps, m_rows.data(), m_slopes.data(), m_taps);
+    } else {
+        addExact(frames, steps, m_rows.data(), m_taps);
+    }
 }
 
 } // namespace platform::sounddetail

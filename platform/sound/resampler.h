@@ -49,11 +49,18 @@ public:
     void mixInto(float* out, std::size_t count, const float* left, const float* right, std::uint32_t fraction,
                  float gainLeft, float gainRight) const;
 
+    // Memory the filter takes.
+    std::size_t tableBytes() const;
+
 private:
     std::uint32_t m_fileRate;
     std::uint32_t m_deviceRate;
-    std::size_t m_taps;
-    // For each of Phases + 1 evenly spaced fractions, taps() coefficients; the slopes lead to the next row.
+    // Fractions come in multiples of this.
+    std::uint32_t m_unit;
+    std::size_t m_taps = 0;
+    // Rows of taps() coefficients: one for each fraction that occurs, or, for rates whose fractions are too
+    // many, for evenly spaced fractions, with the slopes that lead to the next row.
+    bool m_interpolated = false;
     std::vector<float> m_rows;
     std::vector<float> m_slopes;
 };

@@ -35,8 +35,9 @@ TEST(Resampling, LoopOfAnotherRateKeepsItsPeriodAndHasNoSeam)
         double frequency; // whole cycles in the loop
         int subtype; // 16-bit files stay 16-bit, deeper ones become float
     };
+    // (At 44099 Hz the fractions of a position are too many for a row each: the rows are interpolated.)
     for (const Case c : { Case { 48000, 4800, 15000, SF_FORMAT_PCM_16 }, Case { 16000, 1600, 5000, SF_FORMAT_PCM_16 },
-                          Case { 48000, 4800, 3000, SF_FORMAT_PCM_24 } }) {
+                          Case { 48000, 4800, 3000, SF_FORMAT_PCM_24 }, Case { 44099, 44099, 12000, SF_FORMAT_PCM_16 } }) {
         SCOPED_TRACE(std::to_string(c.rate) + " " + std::to_string(c.subtype));
         testsupport::TempFolder dir;
         const std::string file = dir.file("sine.wav").toStdString();
@@ -44,8 +45,8 @@ TEST(Resampling, LoopOfAnotherRateKeepsItsPeriodAndHasNoSeam)
         auto device = SoundDevice::openOffline();
         auto b = device->createSoundBufferFromFile(file);
         ASSERT_TRUE(b);
-        // A tenth of a second, whatever the rate.
-        const std::size_t period = 4410;
+        // A whole number of output frames.
+        const std::size_t period = std::size_t(c.frames) * 44100 / std::size_t(c.rate);
         ASSERT_EQ(b->frames(), period);
         b->play(PlayLooping);
         const soundtest::Mix m = soundtest::render(*device, 3 * period);
