@@ -217,7 +217,7 @@ TEST_F(OfflineDevice, DroppedBufferFallsSilent)
     expectSilence(soundtest::render(*device, 10), 0, 10);
 }
 
-TEST_F(OfflineDevice, CommandsBeyondTheQueueAreKeptInOrder)
+TEST_F(OfflineDevice, TheLastOfThousandsOfLevelsIsTheOneHeard)
 {
     auto b = constant(0.5);
     b->play(PlayLooping);
