@@ -3,12 +3,14 @@
 #include "app/commands.h"
 #include "app/mainform.h"
 #include "platform/core/filesys.h"
+#include "platform/core/wholefile.h"
 #include "platform/gui/filenames.h"
 #include "platform/gui/instance.h"
 #include "platform/gui/listbox.h"
+#include "platform/gui/resources.h"
+#include "platform/gui/sysfolders.h"
 #include "platform/gui/toolkit.h"
 
-#include <QCoreApplication>
 #include <QWidget>
 
 #include <string>
@@ -89,6 +91,31 @@ void readOption(int16_t& flag, const char* key, const char* defaultValue)
     }
 }
 
+// The default sound in the temporary folder: the user's own "Default.wav" there, found whatever its case
+// and used as it is, else written there now. Where that name holds a link, another user's file or
+// anything else that is not the user's own readable file, a private copy under a new name is written and
+// used instead, so that nothing is loaded from or written through what another user put there.
+QString defaultSound()
+{
+    const QString name = QStringLiteral("Default.wav");
+    const QString wanted = platform::textFromFileName(platform::diskPath(Commands::TempDir + name));
+    const std::string path = platform::fileNameFromText(wanted);
+    if (platform::fs::isOwnRegularFile(path) && Commands::FileExists(wanted)) {
+        return wanted;
+    }
+    if (!platform::fs::nameTaken(path)
+        && !Commands::ExtractResource(wanted, QStringLiteral("DEFAULT"), QStringLiteral("WAVE")).isEmpty()) {
+        return wanted;
+    }
+    if (const auto bytes = platform::loadResData(QStringLiteral("DEFAULT"), QStringLiteral("WAVE"))) {
+        if (const auto own = platform::fs::writeUniqueFile(platform::fileNameFromText(Commands::TempDir), "Default-",
+                                                           ".wav", bytes->toStdString(), platform::fs::newFileMode())) {
+            return platform::textFromFileName(*own);
+        }
+    }
+    return Commands::TempDir + name; // nothing could be written: the sound slots stay empty
+}
+
 } // namespace
 
 void setMainFormFactory(std::function<MainForm*()> factory)
@@ -112,7 +139,7 @@ void discardMainForm()
 
 bool Main()
 {
-    if (!platform::acquireSingleInstance(QCoreApplication::applicationFilePath())) {
+    if (!platform::acquireSingleInstance(platform::programFile())) {
         return false;
     }
     Commands::InitPaths();
@@ -146,10 +173,7 @@ void LoadSettings()
 
     FillFolderList();
 
-    DefaultWav = Commands::TempDir + QStringLiteral("Default.wav");
-    if (!Commands::FileExists(DefaultWav)) {
-        Commands::ExtractResource(DefaultWav, QStringLiteral("DEFAULT"), QStringLiteral("WAVE"));
-    }
+    DefaultWav = defaultSound();
 }
 
 void FillFolderList()

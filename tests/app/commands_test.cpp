@@ -140,8 +140,11 @@ TEST(CommandsPaths, SystemFoldersEndInASeparator)
     const QByteArray saved = qgetenv("TMPDIR");
     qputenv("TMPDIR", dir.path().toUtf8());
     const QString temp = Commands::GetTempDir();
+    qputenv("TMPDIR", dir.file("missing").toUtf8()); // never the file-system root
+    const QString fallback = Commands::GetTempDir();
     qputenv("TMPDIR", saved);
     EXPECT_EQ(temp, dir.path() + "/");
+    EXPECT_EQ(fallback, "/tmp/");
 
     Commands::InitPaths();
     EXPECT_EQ(Commands::AppPath, QCoreApplication::applicationDirPath() + "/");

@@ -59,11 +59,11 @@ bool writeLevelWav(const QString& path, float value, int frames)
     return writeWav(path, frames, 2, 44100, [value](int, int) { return value; });
 }
 
-bool runAsNobody(const std::function<void()>& body)
+int startAsNobody(const std::function<void()>& body)
 {
     const passwd* nobody = ::getpwnam("nobody");
     if (::geteuid() == 0 && !nobody) {
-        return false;
+        return -1;
     }
     const uid_t uid = nobody ? nobody->pw_uid : 0;
     const gid_t gid = nobody ? nobody->pw_gid : 0;
@@ -77,8 +77,18 @@ bool runAsNobody(const std::function<void()>& body)
         std::fflush(nullptr);
         ::_exit(::testing::Test::HasFailure() ? 1 : 0);
     }
+    return child;
+}
+
+bool finishChild(int child)
+{
     int status = 0;
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool runAsNobody(const std::function<void()>& body)
+{
+    return finishChild(startAsNobody(body));
 }
 
 } // namespace testsupport
