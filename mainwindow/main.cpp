@@ -2,12 +2,14 @@
 #include "app/appmodul.h"
 #include "app/mainform.h"
 #include "mainwindow/form1.h"
+#include "platform/gui/sysfolders.h"
 #include "sound/dx7sound.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
+    platform::settleTempFolder();
     QApplication app(argc, argv);
     AppModul::setMainFormFactory([] {
         auto* form = new Form1;

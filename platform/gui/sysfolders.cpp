@@ -46,6 +46,13 @@ QString tempFolder()
     return QStringLiteral("/tmp/");
 }
 
+void settleTempFolder()
+{
+    if (qEnvironmentVariableIsSet("TMPDIR") && tempFolder() == QLatin1String("/tmp/")) {
+        qputenv("TMPDIR", "/tmp");
+    }
+}
+
 QString windowsFolder()
 {
     return QStringLiteral("/etc/");

@@ -6,6 +6,10 @@
 namespace platform {
 
 QString tempFolder(); // $TMPDIR when it names an existing folder, else /tmp/
+
+// Sets TMPDIR to /tmp when it names no existing folder, so that no library (Qt puts its runtime folder
+// there) makes files at the file-system root. Called before the toolkit starts.
+void settleTempFolder();
 QString windowsFolder(); // the system's settings folder: /etc/
 QString systemFolder(); // the system's library folder: /usr/lib/
 
