@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using testsupport::readFile;
 using testsupport::TempFolder;
@@ -245,6 +246,11 @@ TEST(CommandsResources, DefaultSoundIsWrittenWhole)
     writeFile(target, QByteArray(5000, 'g'));
     EXPECT_EQ(Commands::ExtractResource(target, "default", "wave"), target);
     EXPECT_EQ(readFile(target), wav);
+
+    // Never written through a link, even one that leads nowhere yet.
+    ASSERT_EQ(::symlink("planted.wav", dir.file("Link.wav").toLocal8Bit().constData()), 0);
+    EXPECT_EQ(Commands::ExtractResource(dir.file("Link.wav"), "DEFAULT", "WAVE"), "");
+    EXPECT_FALSE(QFile::exists(dir.file("planted.wav")));
 
     EXPECT_EQ(Commands::ExtractResource(dir.file("x.wav"), "MISSING", "WAVE"), "");
     EXPECT_FALSE(QFile::exists(dir.file("x.wav")));

@@ -25,6 +25,27 @@ QString uniqueExecutable()
         + QStringLiteral("/Corvadel");
 }
 
+// Each test has a temporary folder of its own like /tmp (its lock files go with it) and no runtime folder.
+class SingleInstance : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(::chmod(temp.path().toLocal8Bit().constData(), 01777), 0);
+        qputenv("TMPDIR", temp.path().toLocal8Bit());
+        qunsetenv("XDG_RUNTIME_DIR");
+    }
+    void TearDown() override
+    {
+        for (const char* name : { "TMPDIR", "XDG_RUNTIME_DIR" }) {
+            saved.contains(name) ? qputenv(name, saved.value(name).toLocal8Bit()) : qunsetenv(name);
+        }
+    }
+
+    const QProcessEnvironment saved = QProcessEnvironment::systemEnvironment();
+    testsupport::TempFolder temp;
+};
+
 } // namespace
 
 // Run by the tests below in a second process: takes the lock, says so, and holds it until stdin closes.
@@ -39,7 +60,7 @@ TEST(SingleInstanceChild, HoldsTheLock)
     std::getline(std::cin, line);
 }
 
-TEST(SingleInstance, SecondProcessIsRefusedUntilTheFirstDies)
+TEST_F(SingleInstance, SecondProcessIsRefusedUntilTheFirstDies)
 {
     const QString exe = uniqueExecutable();
     QProcess first;
@@ -65,7 +86,7 @@ TEST(SingleInstance, SecondProcessIsRefusedUntilTheFirstDies)
     EXPECT_TRUE(platform::acquireSingleInstance(exe)); // still ours
 }
 
-TEST(SingleInstance, LockIsPerExecutablePath)
+TEST_F(SingleInstance, LockIsPerExecutablePath)
 {
     const QString a = uniqueExecutable();
     const QString b = uniqueExecutable();
@@ -74,19 +95,13 @@ TEST(SingleInstance, LockIsPerExecutablePath)
     EXPECT_TRUE(platform::acquireSingleInstance(b));
 }
 
-TEST(SingleInstance, NothingAnotherUserLeavesBehindStopsAStart)
+TEST_F(SingleInstance, NothingAnotherUserLeavesBehindStopsAStart)
 {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs the superuser to act as a second user";
     }
-    // A temporary folder like /tmp, where another user has been first: an empty lock file where the name
-    // can be guessed, the per-user folder made as theirs, and a runtime folder of theirs, each with a lock
-    // they hold.
-    testsupport::TempFolder temp;
-    ASSERT_EQ(::chmod(temp.path().toLocal8Bit().constData(), 01777), 0);
-    const QProcessEnvironment saved = QProcessEnvironment::systemEnvironment();
-    qputenv("TMPDIR", temp.path().toLocal8Bit());
-    qunsetenv("XDG_RUNTIME_DIR");
+    // Another user has been first in the temporary folder: an empty lock file where the name can be
+    // guessed, the per-user folder made as theirs, and a runtime folder of theirs, each with a lock they hold.
     const QString exe = uniqueExecutable();
     const QString lockName = QFileInfo(platform::singleInstanceLockPath(exe)).fileName();
     const QString ownFolder = temp.file(QStringLiteral("corvadel-%1").arg(::geteuid()));
@@ -121,7 +136,4 @@ TEST(SingleInstance, NothingAnotherUserLeavesBehindStopsAStart)
     ::close(release[1]);
     ::close(ready[0]);
     EXPECT_TRUE(testsupport::finishChild(planter));
-    for (const char* name : { "TMPDIR", "XDG_RUNTIME_DIR" }) {
-        saved.contains(name) ? qputenv(name, saved.value(name).toLocal8Bit()) : qunsetenv(name);
-    }
 }
