@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -194,10 +193,7 @@ TEST_F(EndToEnd, AProgramFolderNotInUtf8AndAMissingTemporaryFolderKeepItsFilesIn
     ASSERT_EQ(::rename(QFile::encodeName(exe).constData(), (odd + "/Corvadel").c_str()), 0);
     ASSERT_EQ(::mkdir((odd + "/Set").c_str(), 0755), 0);
     const QByteArray options = "[Vellmarin Corvadel]\nShowEnding=1\nAutoPlay=0\nPhraseSync=1\n";
-    FILE* ini = std::fopen((odd + "/Corvadel.ini").c_str(), "wb");
-    ASSERT_TRUE(ini);
-    std::fwrite(options.constData(), 1, size_t(options.size()), ini);
-    std::fclose(ini);
+    ASSERT_TRUE(std::ofstream(odd + "/Corvadel.ini", std::ios::binary) << options.constData());
     ASSERT_EQ(::symlink("Caf\xe9/Corvadel", QFile::encodeName(folder.file("launch")).constData()), 0);
     const auto rootEntries = [] {
         return QDir("/").entryList(QDir::AllEntries | QDir::Hidden | QDir::System).join(" ").toStdString();
@@ -207,6 +203,7 @@ TEST_F(EndToEnd, AProgramFolderNotInUtf8AndAMissingTemporaryFolderKeepItsFilesIn
     QProcess player;
     QProcessEnvironment env = environment();
     env.insert("TMPDIR", temp.file("missing"));
+    env.insert("XDG_RUNTIME_DIR", temp.path()); // the lock goes there, not into the real /tmp
     player.setProcessEnvironment(env);
     player.setProcessChannelMode(QProcess::ForwardedChannels);
     player.start(folder.file("launch"), {});
