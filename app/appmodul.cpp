@@ -137,19 +137,39 @@ void discardMainForm()
     g_form = nullptr;
 }
 
-bool Main()
+namespace {
+
+// Settings, lists and default sound, then the window: titled, shown, and its sound started.
+void startInFolders()
 {
-    if (!platform::acquireSingleInstance(platform::programFile())) {
-        return false;
-    }
-    Commands::InitPaths();
     LoadSettings();
     if (MainForm* form = mainForm()) {
         form->window()->setWindowTitle(Commands::AppTitle);
         form->window()->show();
         form->LoadDXSound();
     }
+}
+
+} // namespace
+
+bool Main()
+{
+    if (!platform::acquireSingleInstance(platform::programFile())) {
+        return false;
+    }
+    Commands::InitPaths();
+    startInFolders();
     return true;
+}
+
+void Main(const QString& ProgramFolder, const QString& TempFolder, const QString& ExeName)
+{
+    Commands::AppPath = ProgramFolder;
+    Commands::AddBackslash(Commands::AppPath);
+    Commands::ExeName = ExeName;
+    Commands::TempDir = TempFolder;
+    Commands::AddBackslash(Commands::TempDir);
+    startInFolders();
 }
 
 void LoadSettings()

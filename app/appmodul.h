@@ -20,6 +20,10 @@ extern int16_t DirSelectBusy;
 
 // The start procedure. Returns false when another instance runs and this one must end at once.
 bool Main();
+// The same start in a given program folder and temporary folder, without the single-instance check: what
+// Main does once it knows its folders (tests and benchmarks start the program here). ExeName names the
+// program settings file.
+void Main(const QString& ProgramFolder, const QString& TempFolder, const QString& ExeName = QStringLiteral("Corvadel"));
 // Title, settings file, phrase folder, options and their check marks, list filling, default sound.
 void LoadSettings();
 // Lists the phrase folders and selects the first one.

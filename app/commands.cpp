@@ -85,9 +85,9 @@ QString ReadINI(const QString& Section, const QString& Key, const QString& File,
     return Default;
 }
 
-void WriteINI(const QString& Section, const QString& Key, const QString& Value, const QString& File)
+bool WriteINI(const QString& Section, const QString& Key, const QString& Value, const QString& File)
 {
-    platform::writePrivateProfileString(utf8(Section), utf8(Key), utf8(Value), utf8(File));
+    return platform::writePrivateProfileString(utf8(Section), utf8(Key), utf8(Value), utf8(File));
 }
 
 QString GetLongName(QString Path)

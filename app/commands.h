@@ -23,7 +23,8 @@ void InitPaths();
 
 // Settings files. A missing file, section or key, or an empty value, gives Default.
 QString ReadINI(const QString& Section, const QString& Key, const QString& File, const QString& Default);
-void WriteINI(const QString& Section, const QString& Key, const QString& Value, const QString& File);
+// False when nothing could be written (the folder is missing or read-only, the file is read-only).
+bool WriteINI(const QString& Section, const QString& Key, const QString& Value, const QString& File);
 
 // Paths and system folders.
 QString GetLongName(QString Path);

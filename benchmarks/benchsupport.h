@@ -1,9 +1,15 @@
 // Shared by the benchmark programs.
 #pragma once
 
+#include <sndfile.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <filesystem>
 #include <functional>
+#include <malloc.h>
+#include <string>
 #include <vector>
 
 namespace bench {
@@ -19,6 +25,33 @@ inline double medianMs(int runs, const std::function<void()>& step)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+// Writes `seconds` of a two-tone signal as a WAV file of the given libsndfile subtype; returns its path.
+inline std::string makeWav(const std::filesystem::path& folder, const std::string& name, int rate, int channels,
+                           int subtype, double seconds, int container = SF_FORMAT_WAV)
+{
+    const std::string path = (folder / name).string();
+    SF_INFO info {};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = container | subtype;
+    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+    const auto frames = static_cast<std::size_t>(seconds * rate);
+    std::vector<float> s(frames * std::size_t(channels));
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        s[i] = 0.4f * std::sin(float(i) * 0.01f) + 0.1f * std::sin(float(i) * 0.37f);
+    }
+    sf_writef_float(f, s.data(), sf_count_t(frames));
+    sf_close(f);
+    return path;
+}
+
+// Bytes the heap has handed out, large blocks included.
+inline long long heapInUse()
+{
+    const struct mallinfo2 m = mallinfo2();
+    return static_cast<long long>(m.uordblks + m.hblkhd);
 }
 
 } // namespace bench

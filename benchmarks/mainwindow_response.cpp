@@ -2,7 +2,6 @@
 // that folder alone, and how long a press of the sync button holds the window against loading its three
 // files. Usage: bench_mainwindow_response. Prints its figures; checks nothing.
 #include "app/appmodul.h"
-#include "app/commands.h"
 #include "benchmarks/benchsupport.h"
 #include "mainwindow/form1.h"
 #include "platform/core/filesys.h"
@@ -62,19 +61,9 @@ int main(int argc, char** argv)
         writePhrase(program.filePath(QString("Set/A_%1.wav").arg(k)), 30.0);
     }
 
-    Commands::AppPath = program.path() + "/";
-    Commands::ExeName = "Corvadel";
-    Commands::TempDir = temp.path() + "/";
-    AppModul::setMainFormFactory([] {
-        auto* f = new Form1;
-        f->Form_Load();
-        f->setProgramEnd([] {});
-        return f;
-    });
-    AppModul::LoadSettings();
+    Form1::registerAsMainForm([] {});
+    AppModul::Main(program.path(), temp.path());
     auto* form = dynamic_cast<Form1*>(AppModul::mainForm());
-    form->show();
-    form->LoadDXSound();
 
     const std::string big = (program.path() + "/Big/").toStdString();
     const double listOnly = bench::medianMs(20, [&] { (void)platform::fs::listFiles(big, "*.wav"); });

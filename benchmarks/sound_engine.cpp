@@ -20,37 +20,14 @@
 
 namespace {
 
-std::string makeWav(const std::filesystem::path& folder, const std::string& name, int rate, int channels, int subtype,
-                    double seconds)
-{
-    const std::string path = (folder / name).string();
-    SF_INFO info {};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = SF_FORMAT_WAV | subtype;
-    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-    const auto frames = static_cast<std::size_t>(seconds * rate);
-    std::vector<float> s(frames * std::size_t(channels));
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        s[i] = 0.4f * std::sin(float(i) * 0.01f) + 0.1f * std::sin(float(i) * 0.37f);
-    }
-    sf_writef_float(f, s.data(), sf_count_t(frames));
-    sf_close(f);
-    return path;
-}
+using bench::heapInUse;
+using bench::makeWav;
 
 double threadCpuMs()
 {
     timespec t {};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
-// Bytes the heap has handed out, large blocks included.
-long long heapInUse()
-{
-    const struct mallinfo2 m = mallinfo2();
-    return static_cast<long long>(m.uordblks + m.hblkhd);
 }
 
 void loadFigures(const std::filesystem::path& folder)

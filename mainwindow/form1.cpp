@@ -1,13 +1,14 @@
 #include "mainwindow/form1.h"
+#include "mainwindow/form1layout.h"
 
 #include "app/appmodul.h"
 #include "app/commands.h"
 #include "app/phrasenames.h"
 #include "controls/animknob.h"
 #include "controls/togglebutton.h"
+#include "platform/core/filesys.h"
 #include "platform/gui/filenames.h"
 #include "platform/gui/listbox.h"
-#include "platform/gui/propertybag.h"
 #include "platform/gui/toolkit.h"
 #include "sound/dx7sound.h"
 
@@ -17,50 +18,11 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
 
 #include <optional>
+#include <vector>
 
 namespace {
-
-const QColor kPanelColour(200, 50, 80);
-
-// Pixel rectangle of a control placed in twips.
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(platform::twipsToPixels(left), platform::twipsToPixels(top), platform::twipsToPixels(width),
-                 platform::twipsToPixels(height));
-}
-
-QFont arialBold(double points)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(int(points * 96.0 / 72.0 + 0.5));
-    font.setBold(true);
-    return font;
-}
-
-QString rgb(const QColor& c)
-{
-    return QStringLiteral("rgb(%1,%2,%3)").arg(c.red()).arg(c.green()).arg(c.blue());
-}
-
-void styleList(platform::ListBox* list, const QColor& background, const QColor& text, double points)
-{
-    list->setFont(arialBold(points));
-    list->setStyleSheet(QStringLiteral("QListWidget { background: %1; color: %2; }").arg(rgb(background), rgb(text)));
-}
-
-QLabel* makeLabel(QWidget* parent, const QString& caption, const QRect& geometry)
-{
-    auto* label = new QLabel(caption, parent);
-    label->setGeometry(geometry);
-    label->setFont(arialBold(9));
-    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    label->setStyleSheet(QStringLiteral("QLabel { color: rgb(224,224,224); background: transparent; }"));
-    return label;
-}
 
 // A knob value as the sound engine's byte; nothing when it does not fit.
 std::optional<uint8_t> toByte(int value)
@@ -77,6 +39,31 @@ std::string localPath(const QString& path)
     return platform::diskPath(path);
 }
 
+// A delete question: Yes and No with the question icon, Yes the default, titled with the program title.
+int16_t askYesNo(const QString& question)
+{
+    return int16_t(platform::messageBox(question, 36, Commands::AppTitle));
+}
+
+// Deletes files of the phrase folder: first every read-only mark is cleared, then each file is deleted in
+// the order given. A file that cannot go simply stays. Only plain names in the folder are ever touched.
+void deleteInFolder(const QString& folder, const QStringList& names)
+{
+    std::vector<std::string> paths;
+    for (const QString& name : names) {
+        if (!name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".")
+            && name != QLatin1String("..")) {
+            paths.push_back(localPath(folder + name));
+        }
+    }
+    for (const std::string& path : paths) {
+        platform::fs::setAttributesNormal(path);
+    }
+    for (const std::string& path : paths) {
+        platform::fs::removeFile(path);
+    }
+}
+
 } // namespace
 
 Form1::Form1()
@@ -91,128 +78,16 @@ Form1::Form1()
 
 Form1::~Form1() = default;
 
-void Form1::buildLayout()
+void Form1::registerAsMainForm(std::function<void()> programEnd)
 {
-    auto* client = new QWidget(this);
-    client->setAutoFillBackground(true);
-    QPalette pal = client->palette();
-    pal.setColor(QPalette::Window, Qt::black);
-    client->setPalette(pal);
-    client->setFixedSize(platform::twipsToPixels(14010), platform::twipsToPixels(9855));
-    setCentralWidget(client);
-
-    List1 = new platform::ListBox(client);
-    List1->setGeometry(twips(240, 240, 2955, 9420));
-    styleList(List1, QColor(64, 64, 64), QColor(192, 192, 192), 9.75);
-
-    Picture1 = new QFrame(client);
-    Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Picture1->setLineWidth(2);
-    Picture1->setGeometry(twips(3480, 240, 10275, 7515));
-    Picture1->setAutoFillBackground(true);
-    const int inner = Picture1->frameWidth(); // children are placed from the panel's inner corner
-    auto place = [inner](QWidget* w, const QRect& r) { w->setGeometry(r.translated(inner, inner)); };
-    auto at = [inner](QWidget* w, int left, int top) {
-        w->move(platform::twipsToPixels(left) + inner, platform::twipsToPixels(top) + inner);
-    };
-
-    const int columnLeft[3] = { 240, 3540, 6840 };
-    for (int k = 0; k < 3; ++k) {
-        Picture2[k] = new QWidget(Picture1);
-        place(Picture2[k], twips(columnLeft[k], 120, 3135, 435));
-        Picture2[k]->setAutoFillBackground(true);
-        QPalette p = Picture2[k]->palette();
-        p.setColor(QPalette::Window, QColor(224, 224, 224));
-        Picture2[k]->setPalette(p);
-
-        Label2[k] = new QLabel(QStringLiteral("P H R A S E   %1").arg(k + 1), Picture2[k]);
-        Label2[k]->setGeometry(twips(0, 0, 3195, 435));
-        Label2[k]->setFont(arialBold(18));
-        Label2[k]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        Label2[k]->setAttribute(Qt::WA_TranslucentBackground);
-
-        lstPhrase[k] = new platform::ListBox(Picture1);
-        place(lstPhrase[k], twips(columnLeft[k], 1560, 3135, 5685));
-        styleList(lstPhrase[k], QColor(64, 64, 64), QColor(255, 255, 128), 9);
-    }
-
-    const QString level = QStringLiteral("Level");
-    lblVolume[0] = makeLabel(Picture1, level, twips(225, 600, 795, 195).translated(inner, inner));
-    lblVolume[1] = makeLabel(Picture1, level, twips(3555, 600, 735, 195).translated(inner, inner));
-    lblVolume[2] = makeLabel(Picture1, level, twips(6825, 600, 795, 195).translated(inner, inner));
-    struct LabelSpec
-    {
-        const char* caption;
-        int left, top, width, height;
-    };
-    const LabelSpec labels[9] = {
-        { "Pan", 1245, 600, 495, 195 },  { "Pan", 4545, 600, 495, 195 },  { "Pan", 7785, 600, 615, 195 },
-        { "Mute", 2100, 600, 495, 195 }, { "Play", 2760, 600, 495, 285 }, { "Play", 6060, 600, 495, 285 },
-        { "Mute", 5400, 600, 495, 195 }, { "Play", 9360, 600, 495, 285 }, { "Mute", 8700, 600, 495, 195 },
-    };
-    for (int i = 0; i < 9; ++i) {
-        const LabelSpec& s = labels[i];
-        Label1[i] = makeLabel(Picture1, QLatin1String(s.caption),
-                              twips(s.left, s.top, s.width, s.height).translated(inner, inner));
-    }
-
-    // Knobs as the layout stores them: level knobs 40..100 at 80, pan knobs 35..65 at 50.
-    const platform::PropertyBag levelProps { { QStringLiteral("Min"), 40 } };
-    const platform::PropertyBag panProps { { QStringLiteral("Min"), 35 },
-                                           { QStringLiteral("Max"), 65 },
-                                           { QStringLiteral("Value"), 50 } };
-    animKnob** knobs[6] = { &animKnob1, &animKnob2, &animKnob3, &animKnob4, &animKnob5, &animKnob6 };
-    const int knobLeft[6] = { 270, 1125, 3570, 4425, 6870, 7725 };
-    for (int i = 0; i < 6; ++i) {
-        auto* knob = new animKnob(Picture1);
-        at(knob, knobLeft[i], 780);
-        knob->UserControl_ReadProperties(i % 2 == 0 ? levelProps : panProps);
-        *knobs[i] = knob;
-    }
-
-    miniButton** mutes[3] = { &miniButton1, &miniButton2, &miniButton3 };
-    miniButtonGreen** plays[3] = { &miniButtonGreen1, &miniButtonGreen2, &miniButtonGreen3 };
-    const platform::PropertyBag noProps;
-    for (int k = 0; k < 3; ++k) {
-        *mutes[k] = new miniButton(Picture1);
-        at(*mutes[k], 2160 + 3300 * k, 960);
-        (*mutes[k])->UserControl_ReadProperties(noProps);
-        *plays[k] = new miniButtonGreen(Picture1);
-        at(*plays[k], 2820 + 3300 * k, 960);
-        (*plays[k])->UserControl_ReadProperties(noProps);
-    }
-
-    syncButton1 = new syncButton(client);
-    syncButton1->move(platform::twipsToPixels(3480), platform::twipsToPixels(7860));
-    syncButton1->UserControl_ReadProperties(noProps);
-}
-
-void Form1::buildMenus()
-{
-    mnuOptions = menuBar()->addMenu(QStringLiteral("Options"));
-    mnuSync = mnuOptions->addAction(QStringLiteral("Phrase Sync"));
-    mnuAutoPlay = mnuOptions->addAction(QStringLiteral("Auto Play"));
-    mnuEnding = mnuOptions->addAction(QStringLiteral("Show Extension"));
-    for (QAction* item : { mnuSync, mnuAutoPlay, mnuEnding }) {
-        item->setCheckable(true);
-    }
-    mnuSync->setChecked(true);
-    mnuAutoPlay->setChecked(true);
-    mnuEnding->setChecked(false);
-    mnuSave = menuBar()->addAction(QStringLiteral("Save Settings"));
-
-    // The phrase lists' right-click menu; never part of the menu bar.
-    mnuPop = new QMenu(QStringLiteral("PopupMenu"), this);
-    mnuRename = mnuPop->addAction(QStringLiteral("Rename Phrase"));
-    mnuRenameSet = mnuPop->addAction(QStringLiteral("Rename Phrase Set"));
-    mnuPop->addSeparator();
-    mnuDel = mnuPop->addAction(QStringLiteral("Delete Phrase"));
-    mnuDelSet = mnuPop->addAction(QStringLiteral("Delete Phrase Set"));
-    mnuPop->addSeparator();
-    mnuMove = mnuPop->addAction(QStringLiteral("Move Phrase Set"));
-
-    // The client area keeps its size; the window is as large as the menu bar and the client area.
-    setFixedSize(centralWidget()->width(), centralWidget()->height() + menuBar()->sizeHint().height());
+    AppModul::setMainFormFactory([programEnd] {
+        auto* form = new Form1;
+        form->Form_Load();
+        if (programEnd) {
+            form->setProgramEnd(programEnd);
+        }
+        return form;
+    });
 }
 
 void Form1::connectHandlers()
@@ -244,6 +119,8 @@ void Form1::connectHandlers()
     connect(mnuAutoPlay, &QAction::triggered, this, &Form1::mnuAutoPlay_Click);
     connect(mnuEnding, &QAction::triggered, this, &Form1::mnuEnding_Click);
     connect(mnuSave, &QAction::triggered, this, &Form1::mnuSave_Click);
+    connect(mnuDel, &QAction::triggered, this, &Form1::mnuDel_Click);
+    connect(mnuDelSet, &QAction::triggered, this, &Form1::mnuDelSet_Click);
 }
 
 // ---- Window life -------------------------------------------------------------------------------------
@@ -267,10 +144,10 @@ void Form1::Form_Load()
 {
     Commands::CenterForm(this);
     QPalette p = Picture1->palette();
-    p.setColor(QPalette::Window, kPanelColour);
+    p.setColor(QPalette::Window, form1layout::kPanelColour);
     Picture1->setPalette(p);
     for (QLabel* header : Label2) {
-        header->setStyleSheet(QStringLiteral("QLabel { color: %1; background: transparent; }").arg(rgb(kPanelColour)));
+        header->setStyleSheet(form1layout::labelSheet(form1layout::kPanelColour));
     }
 }
 
@@ -331,11 +208,7 @@ void Form1::lstPhrase_MouseDown(int16_t Index, int16_t Button, int16_t /*Shift*/
         mirrorSelection(Index);
         loadStoredSettings();
         if (AppModul::AutoPlay == 1) {
-            loadSelectedLayers();
-            for (int i = 0; i < 3; ++i) {
-                platform::doEvents();
-            }
-            startSelectedLayers();
+            startSelectedSet();
             syncButton1->setValue(anyLayerPlaying());
             return;
         }
@@ -391,10 +264,8 @@ void Form1::loadSelectedLayers()
         if (lstPhrase[k]->Text().isEmpty()) {
             continue;
         }
-        const std::optional<uint8_t> level = startLevel(k);
-        const std::optional<uint8_t> pan = toByte(panKnob(k)->Value());
-        if (level && pan) {
-            DX7Sound::LoadBufferLevels(k, localPath(layerFile(k)), *level, *pan);
+        if (const std::optional<Levels> levels = startLevels(k)) {
+            DX7Sound::LoadBufferLevels(k, localPath(layerFile(k)), levels->level, levels->pan);
         }
         AppModul::LayerPlaying[k] = -1;
         playButton(k)->setValue(true);
@@ -413,25 +284,43 @@ void Form1::startSelectedLayers()
     }
 }
 
+void Form1::startSelectedSet()
+{
+    loadSelectedLayers();
+    for (int i = 0; i < 3; ++i) {
+        platform::doEvents();
+    }
+    startSelectedLayers();
+}
+
 void Form1::singleListStart(int16_t index)
 {
     if (lstPhrase[index]->Text().isEmpty()) {
         return;
     }
-    PhraseFile = PhraseNames::withWav(AppModul::PhrasePath + lstPhrase[index]->Text());
-    const std::optional<uint8_t> level = startLevel(index);
-    const std::optional<uint8_t> pan = toByte(panKnob(index)->Value());
-    if (level && pan) {
-        DX7Sound::LoadPlayBuffer(index, localPath(PhraseFile), *level, *pan, 1);
-    }
+    startLayer(index);
     playButton(index)->setValue(true);
-    AppModul::LayerPlaying[index] = -1;
+}
+
+void Form1::startLayer(int k)
+{
+    PhraseFile = PhraseNames::withWav(AppModul::PhrasePath + lstPhrase[k]->Text());
+    if (const std::optional<Levels> levels = startLevels(k)) {
+        DX7Sound::LoadPlayBuffer(int16_t(k), localPath(PhraseFile), levels->level, levels->pan, 1);
+    }
+    AppModul::LayerPlaying[k] = -1;
     syncButton1->setValue(true);
 }
 
-std::optional<uint8_t> Form1::startLevel(int k) const
+std::optional<Form1::Levels> Form1::startLevels(int k) const
 {
-    return muteButton(k)->Value() ? std::optional<uint8_t>(0) : toByte(levelKnob(k)->Value());
+    const std::optional<uint8_t> level
+        = muteButton(k)->Value() ? std::optional<uint8_t>(0) : toByte(levelKnob(k)->Value());
+    const std::optional<uint8_t> pan = toByte(panKnob(k)->Value());
+    if (!level || !pan) {
+        return std::nullopt;
+    }
+    return Levels { *level, *pan };
 }
 
 void Form1::stopPlayingLayers()
@@ -519,14 +408,7 @@ void Form1::playPush(int k)
         return;
     }
     if (!AppModul::LayerPlaying[k]) {
-        PhraseFile = PhraseNames::withWav(AppModul::PhrasePath + lstPhrase[k]->Text());
-        const std::optional<uint8_t> level = startLevel(k);
-        const std::optional<uint8_t> pan = toByte(panKnob(k)->Value());
-        if (level && pan) {
-            DX7Sound::LoadPlayBuffer(int16_t(k), localPath(PhraseFile), *level, *pan, 1);
-        }
-        AppModul::LayerPlaying[k] = -1;
-        syncButton1->setValue(true);
+        startLayer(k); // the Play button stays as the press left it
         return;
     }
     DX7Sound::StopBuffer(int16_t(k));
@@ -628,11 +510,7 @@ void Form1::syncButton1_Push(bool& /*Value*/)
         syncButton1->setValue(false);
         return;
     }
-    loadSelectedLayers();
-    for (int i = 0; i < 3; ++i) {
-        platform::doEvents();
-    }
-    startSelectedLayers();
+    startSelectedSet();
     if (!anyLayerPlaying()) {
         syncButton1->setValue(false);
     }
@@ -664,8 +542,9 @@ void Form1::mnuSave_Click()
     }
     PhraseName = PhraseNames::setNameRule(first);
     SettingsFile = AppModul::PhrasePath + PhraseName;
-    auto write = [this](const char* key, const QString& value) {
-        Commands::WriteINI(Commands::AppTitle, QLatin1String(key), value, SettingsFile);
+    bool saved = true; // every write is tried; one that fails is reported below
+    auto write = [this, &saved](const char* key, const QString& value) {
+        saved = Commands::WriteINI(Commands::AppTitle, QLatin1String(key), value, SettingsFile) && saved;
     };
     write("Level1", QString::number(animKnob1->Value()));
     write("Pan1", QString::number(animKnob2->Value()));
@@ -680,6 +559,10 @@ void Form1::mnuSave_Click()
         return;
     }
     QString title;
+    if (!saved) {
+        Commands::ShowMessage(QStringLiteral("The settings could not be saved in\r\n") + SettingsFile, 1, title);
+        return;
+    }
     Commands::ShowMessage(QStringLiteral("This function makes it possible to save the current\r\n"
                                          "'Level', 'Pan' and 'Mute' settings and use it next time\r\n"
                                          "when you reload the three phrases again.\r\n"
@@ -687,4 +570,67 @@ void Form1::mnuSave_Click()
                                          "\r\n"
                                          "Settings saved."),
                           1, title);
+}
+
+// ---- Delete commands ----------------------------------------------------------------------------------
+
+void Form1::mnuDel_Click()
+{
+    if (AppModul::ActiveList < 0 || AppModul::ActiveList > 2) {
+        return;
+    }
+    // With nothing selected there is no phrase to name, and nothing is asked or deleted.
+    const QString entry = lstPhrase[AppModul::ActiveList]->Text();
+    if (entry.isEmpty()) {
+        return;
+    }
+    PhraseName = PhraseNames::withWav(entry);
+    MsgText = QStringLiteral("Really delete phrase '") + PhraseName + QStringLiteral("' ?");
+    MsgAnswer = askYesNo(MsgText);
+    if (MsgAnswer == platform::IdNo) {
+        return;
+    }
+    PhraseFile = AppModul::PhrasePath + PhraseName;
+    deleteInFolder(AppModul::PhrasePath, { PhraseName });
+    platform::doEvents();
+    AppModul::FillPhraseLists(AppModul::PhrasePath);
+}
+
+void Form1::mnuDelSet_Click()
+{
+    if (lstPhrase[0]->Text().isEmpty() || lstPhrase[1]->Text().isEmpty() || lstPhrase[2]->Text().isEmpty()) {
+        QString title;
+        Commands::ShowMessage(
+            QStringLiteral("To delete a phrase set you have to make a selection in every phrase list."), 1, title);
+        return;
+    }
+    const QString firstEntry = lstPhrase[0]->Text();
+    SetName1 = PhraseNames::withWav(firstEntry);
+    SetName2 = PhraseNames::withWav(lstPhrase[1]->Text());
+    SetName3 = PhraseNames::withWav(lstPhrase[2]->Text());
+    MsgText = QStringLiteral("Really delete following phrases: \r\n") + SetName1 + QStringLiteral(", ") + SetName2
+        + QStringLiteral(", ") + SetName3 + QStringLiteral(" ?");
+    MsgAnswer = askYesNo(MsgText);
+    if (MsgAnswer == platform::IdNo) {
+        return;
+    }
+    stopPlayingLayers();
+    platform::doEvents();
+
+    const QString& folder = AppModul::PhrasePath;
+    PhraseFile1 = folder + SetName1;
+    PhraseFile2 = folder + SetName2;
+    PhraseFile3 = folder + SetName3;
+    // The cut-six name is the set's own settings file only for a proper layer-1 entry, where the set-name
+    // rule names the same file; for any other entry it may be another set's, which stays.
+    const std::optional<QString> settings = PhraseNames::cutSixRule(firstEntry);
+    const bool ownSettings = settings && *settings == PhraseNames::setNameRule(firstEntry);
+    SetIniFile = ownSettings ? folder + *settings : QString();
+    QStringList names { SetName1, SetName2, SetName3 };
+    if (ownSettings) {
+        names << *settings;
+    }
+    deleteInFolder(folder, names);
+    platform::doEvents();
+    AppModul::FillPhraseLists(AppModul::PhrasePath);
 }

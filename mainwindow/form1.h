@@ -30,6 +30,10 @@ public:
     Form1();
     ~Form1() override;
 
+    // Makes Form1 the program's main window: the first AppModul::mainForm() creates and loads it. A given
+    // programEnd replaces what closing the window does last (tests and benchmarks keep their process).
+    static void registerAsMainForm(std::function<void()> programEnd = {});
+
     // MainForm
     QWidget* window() override { return this; }
     platform::ListBox* folderList() override { return List1; }
@@ -73,6 +77,10 @@ public:
     void mnuAutoPlay_Click();
     void mnuEnding_Click();
     void mnuSave_Click() override;
+    // Popup items "Delete Phrase" (the active list's entry) and "Delete Phrase Set" (the three selected
+    // entries and the set's settings file); both ask first and refill the lists.
+    void mnuDel_Click();
+    void mnuDelSet_Click();
 
     // Layer members by layer index 0 to 2.
     animKnob* levelKnob(int k) const;
@@ -121,6 +129,12 @@ public:
     QString PhraseFile3;
     QString PhraseName;
     QString SettingsFile;
+    QString SetName1;
+    QString SetName2;
+    QString SetName3;
+    QString SetIniFile;
+    QString MsgText;
+    int16_t MsgAnswer = 0;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -138,14 +152,23 @@ private:
 
     void mirrorSelection(int16_t index);
     void loadStoredSettings();
-    // The two phases of starting every layer whose list has a selection: load them all, then (after the
-    // caller let events run) start them back to back.
+    // Starts every layer whose list has a selection: loads them all, lets pending events run three times,
+    // then starts the loaded ones back to back.
+    void startSelectedSet();
     void loadSelectedLayers();
     void startSelectedLayers();
     void singleListStart(int16_t index);
+    // Loads and starts one layer from its list's entry, marks it playing and lights the sync button.
+    void startLayer(int k);
     bool anyLayerPlaying() const;
-    // The level a layer starts at: 0 while muted, else its knob's; nothing when the knob's value is no byte.
-    std::optional<uint8_t> startLevel(int k) const;
+    // Level and pan a layer starts with: level 0 while muted, else its knob's; nothing when either knob
+    // holds a value that is no byte (the load is then skipped).
+    struct Levels
+    {
+        uint8_t level;
+        uint8_t pan;
+    };
+    std::optional<Levels> startLevels(int k) const;
     QString& layerFile(int k);
 
     std::function<void()> m_programEnd;

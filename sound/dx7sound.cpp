@@ -1,5 +1,7 @@
 #include "sound/dx7sound.h"
 
+#include <cstdio>
+
 namespace DX7Sound {
 
 std::unique_ptr<platform::SoundDevice> DS;
@@ -16,14 +18,28 @@ SoundSlot* slot(int16_t index)
     return &SoundBuffers[static_cast<std::size_t>(index)];
 }
 
+// Every load takes the knobs' pan and level, so that the sound is where the knobs say, pan 100 included.
 void applyLevels(int16_t index, uint8_t level, uint8_t pan)
 {
-    if (pan < 100 && pan != 50) {
-        SetPan(index, pan);
+    SetPan(index, pan);
+    SetVolume(index, level);
+}
+
+// A path as one line of text: control characters (a newline in a name) are written as \xNN.
+std::string oneLine(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+            out += escaped;
+        } else {
+            out += c;
+        }
     }
-    if (level < 100) {
-        SetVolume(index, level);
-    }
+    return out;
 }
 
 } // namespace
@@ -60,8 +76,10 @@ void LoadBuffer(int16_t index, const std::string& file)
     if (s == nullptr || !DS) {
         return;
     }
-    std::shared_ptr<platform::SoundBuffer> buffer = DS->createSoundBufferFromFile(file);
+    std::string why;
+    std::shared_ptr<platform::SoundBuffer> buffer = DS->createSoundBufferFromFile(file, &why);
     if (!buffer) {
+        std::fprintf(stderr, "%s: %s\n", oneLine(file).c_str(), oneLine(why.empty() ? "refused" : why).c_str());
         return;
     }
     s->Buffer = std::move(buffer);

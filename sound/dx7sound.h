@@ -32,9 +32,10 @@ extern bool OfflineDevice;
 bool InitDX(std::uintptr_t window);
 // Recreates the slots 0 to lastIndex, each loaded with file at level 80.
 void InitBuffers(int16_t lastIndex, const std::string& file);
-// Loads file into the slot; on any failure the slot keeps what it had.
+// Loads file into the slot; on any failure the slot keeps what it had, and a refused file gets one line
+// "path: reason" on standard error.
 void LoadBuffer(int16_t index, const std::string& file);
-// Loads, applies pan and level (pan 50 and 100, level 100 are left alone), then starts the slot.
+// Loads, applies pan and level (to the old buffer when the load failed), then starts the slot.
 void LoadPlayBuffer(int16_t index, const std::string& file, uint8_t level, uint8_t pan, uint8_t flags);
 // The same without the start.
 void LoadBufferLevels(int16_t index, const std::string& file, uint8_t level, uint8_t pan);

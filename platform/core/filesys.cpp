@@ -256,7 +256,8 @@ bool setAttributesNormal(const std::string& path)
 {
     const auto resolved = resolveCase(path);
     struct stat st;
-    if (!resolved || ::stat(resolved->c_str(), &st) != 0) {
+    // A link is left alone: its target may lie anywhere, outside the folder the program works in.
+    if (!resolved || ::lstat(resolved->c_str(), &st) != 0 || S_ISLNK(st.st_mode)) {
         return false;
     }
     return ::chmod(resolved->c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;

@@ -35,7 +35,8 @@ bool renameNoReplace(const std::string& from, const std::string& to);
 // (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, with or without extension), at most 255 bytes.
 bool isValidNewName(const std::string& name);
 
-// Makes a file writable by its owner (the nearest thing to "normal" attributes).
+// Makes a file writable by its owner (the nearest thing to "normal" attributes). A symbolic link and its
+// target are left as they are.
 bool setAttributesNormal(const std::string& path);
 
 // Deletes a file (never a folder).

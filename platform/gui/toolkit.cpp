@@ -1,6 +1,7 @@
 #include "platform/gui/toolkit.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -67,6 +68,31 @@ QMessageBox::Icon iconFor(int style)
     }
 }
 
+// Keeps Esc and the close box from answering a box that has no Cancel button: only its buttons answer it.
+class AnswerOnlyByButtons : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close) {
+            event->ignore();
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+bool hasCancel(const std::vector<ButtonCode>& buttons)
+{
+    return std::any_of(buttons.begin(), buttons.end(), [](const ButtonCode& b) { return b.result == IdCancel; });
+}
+
 int showMessageBox(const QString& text, int style, const QString& title)
 {
     QMessageBox box(iconFor(style), title, text, QMessageBox::NoButton, QApplication::activeWindow());
@@ -79,6 +105,10 @@ int showMessageBox(const QString& text, int style, const QString& title)
     const std::size_t defaultIndex = std::size_t((style >> 8) & 3);
     if (defaultIndex < buttons.size()) {
         box.setDefaultButton(buttons[defaultIndex].button);
+    }
+    AnswerOnlyByButtons onlyButtons;
+    if (buttons.size() > 1 && !hasCancel(buttons)) {
+        box.installEventFilter(&onlyButtons);
     }
     box.exec();
     QAbstractButton* pressed = box.clickedButton();

@@ -1,14 +1,18 @@
 #include "platform/sound/wavdecoder.h"
 
+#include "platform/sound/riffchunks.h"
+
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
-#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform::sounddetail {
 
@@ -17,6 +21,9 @@ namespace {
 // Sample rates a file may have; outside them playing it would be absurd.
 constexpr int LowestRate = 1000;
 constexpr int HighestRate = 384000;
+// Samples decoded at a time before they are mixed down to stereo.
+constexpr std::size_t BlockSamples = 65536;
+constexpr float MinusThreeDecibels = 0.70710678f;
 
 class FileDescriptor
 {
@@ -36,10 +43,77 @@ private:
     int m_fd;
 };
 
+// What libsndfile reads: our clean header, then the file's sound data, so that it never sees the rest.
+struct CleanFile
+{
+    int fd;
+    std::string header;
+    std::uint64_t dataOffset;
+    std::uint64_t dataBytes;
+    sf_count_t position = 0;
+
+    sf_count_t length() const { return sf_count_t(header.size() + dataBytes); }
+};
+
+sf_count_t cleanLength(void* file)
+{
+    return static_cast<CleanFile*>(file)->length();
+}
+
+sf_count_t cleanSeek(sf_count_t offset, int whence, void* data)
+{
+    auto* file = static_cast<CleanFile*>(data);
+    const sf_count_t from = whence == SEEK_CUR ? file->position : whence == SEEK_END ? file->length() : 0;
+    // Any place at or after the start will do; reading past the end gives nothing.
+    if (offset < -from || offset > INT64_MAX - from) {
+        return -1;
+    }
+    file->position = from + offset;
+    return file->position;
+}
+
+sf_count_t cleanRead(void* to, sf_count_t count, void* data)
+{
+    auto* file = static_cast<CleanFile*>(data);
+    auto* out = static_cast<char*>(to);
+    sf_count_t done = 0;
+    const auto headerBytes = sf_count_t(file->header.size());
+    if (file->position < headerBytes && count > 0) {
+        const sf_count_t n = std::min(count, headerBytes - file->position);
+        std::memcpy(out, file->header.data() + file->position, std::size_t(n));
+        done = n;
+        file->position += n;
+    }
+    const sf_count_t n = std::min(count - done, file->length() - file->position);
+    if (n > 0) {
+        const auto at = static_cast<off_t>(file->dataOffset + std::uint64_t(file->position - headerBytes));
+        const ssize_t got = ::pread(file->fd, out + done, std::size_t(n), at);
+        if (got > 0) {
+            done += got;
+            file->position += got;
+        }
+    }
+    return done;
+}
+
+sf_count_t cleanWrite(const void*, sf_count_t, void*)
+{
+    return 0;
+}
+
+sf_count_t cleanTell(void* file)
+{
+    return static_cast<CleanFile*>(file)->position;
+}
+
 class SoundFile
 {
 public:
-    SoundFile(int fd, SF_INFO* info) : m_file(sf_open_fd(fd, SFM_READ, info, SF_FALSE)) { }
+    SoundFile(CleanFile& file, SF_INFO* info)
+    {
+        SF_VIRTUAL_IO io { cleanLength, cleanSeek, cleanRead, cleanWrite, cleanTell };
+        m_file = sf_open_virtual(&io, SFM_READ, info, &file);
+    }
     ~SoundFile()
     {
         if (m_file != nullptr) {
@@ -51,7 +125,7 @@ public:
     SNDFILE* get() const { return m_file; }
 
 private:
-    SNDFILE* m_file;
+    SNDFILE* m_file = nullptr;
 };
 
 DecodedSound fail(std::string* error, const std::string& why)
@@ -62,100 +136,220 @@ DecodedSound fail(std::string* error, const std::string& why)
     return {};
 }
 
-std::uint32_t littleEndian32(const unsigned char* p)
-{
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
-
-// Finds the data chunk and checks that the file holds all the bytes it claims. Returns the claimed size, or
-// nothing with a reason.
-std::optional<std::uint64_t> dataChunkSize(int fd, std::uint64_t fileSize, std::string& why)
-{
-    unsigned char head[12];
-    if (::pread(fd, head, sizeof head, 0) != static_cast<ssize_t>(sizeof head) || std::memcmp(head, "RIFF", 4) != 0
-        || std::memcmp(head + 8, "WAVE", 4) != 0) {
-        why = "not a WAV file";
-        return std::nullopt;
-    }
-    std::uint64_t pos = 12;
-    while (pos + 8 <= fileSize) {
-        unsigned char chunk[8];
-        if (::pread(fd, chunk, sizeof chunk, static_cast<off_t>(pos)) != static_cast<ssize_t>(sizeof chunk)) {
-            break;
-        }
-        const std::uint64_t size = littleEndian32(chunk + 4);
-        if (std::memcmp(chunk, "data", 4) == 0) {
-            if (size > fileSize - pos - 8) {
-                why = "the file holds less sound data than its header claims";
-                return std::nullopt;
-            }
-            return size;
-        }
-        pos += 8 + size + (size & 1);
-    }
-    why = "no sound data in the file";
-    return std::nullopt;
-}
-
-int bytesPerSample(int subtype)
+// Encodings of 16 bits or fewer, which lose nothing as 16-bit samples.
+bool sixteenBitsOrFewer(int subtype)
 {
     switch (subtype) {
     case SF_FORMAT_PCM_S8:
     case SF_FORMAT_PCM_U8:
-        return 1;
     case SF_FORMAT_PCM_16:
-        return 2;
-    case SF_FORMAT_PCM_24:
-        return 3;
-    case SF_FORMAT_PCM_32:
-    case SF_FORMAT_FLOAT:
-        return 4;
-    case SF_FORMAT_DOUBLE:
-        return 8;
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW:
+    case SF_FORMAT_IMA_ADPCM:
+    case SF_FORMAT_MS_ADPCM:
+    case SF_FORMAT_GSM610:
+    case SF_FORMAT_VOX_ADPCM:
+    case SF_FORMAT_G721_32:
+    case SF_FORMAT_G723_24:
+    case SF_FORMAT_G723_40:
+    case SF_FORMAT_NMS_ADPCM_16:
+    case SF_FORMAT_NMS_ADPCM_24:
+    case SF_FORMAT_NMS_ADPCM_32:
+        return true;
     default:
-        return 0;
+        return false;
     }
 }
 
-SampleMemory allocate(std::size_t bytes)
+// Encodings whose last block is padded out, so that the fact chunk's frame count is the true length.
+bool padsItsLastBlock(int subtype)
 {
-    return SampleMemory(std::malloc(bytes));
+    return sixteenBitsOrFewer(subtype) && subtype != SF_FORMAT_PCM_S8 && subtype != SF_FORMAT_PCM_U8
+        && subtype != SF_FORMAT_PCM_16 && subtype != SF_FORMAT_ULAW && subtype != SF_FORMAT_ALAW;
 }
 
-// Spreads mono frames, held at from (inside the same block, at or after out + frames), over both channels.
+// Speakers of WAVE_FORMAT_EXTENSIBLE's mask.
+enum Speaker : std::uint32_t {
+    FrontLeft = 0x1,
+    FrontRight = 0x2,
+    FrontCentre = 0x4,
+    LowFrequency = 0x8,
+    BackLeft = 0x10,
+    BackRight = 0x20,
+    FrontLeftOfCentre = 0x40,
+    FrontRightOfCentre = 0x80,
+    BackCentre = 0x100,
+    SideLeft = 0x200,
+    SideRight = 0x400,
+    TopCentre = 0x800,
+    TopFrontLeft = 0x1000,
+    TopFrontCentre = 0x2000,
+    TopFrontRight = 0x4000,
+    TopBackLeft = 0x8000,
+    TopBackCentre = 0x10000,
+    TopBackRight = 0x20000,
+};
+
+// The layouts assumed for files that name no speakers.
+std::uint32_t usualMask(int channels)
+{
+    constexpr std::uint32_t front = FrontLeft | FrontRight;
+    switch (channels) {
+    case 3:
+        return front | FrontCentre;
+    case 4:
+        return front | BackLeft | BackRight;
+    case 5:
+        return front | FrontCentre | BackLeft | BackRight;
+    case 6:
+        return front | FrontCentre | LowFrequency | BackLeft | BackRight;
+    case 7:
+        return front | FrontCentre | LowFrequency | BackCentre | SideLeft | SideRight;
+    default:
+        return front | FrontCentre | LowFrequency | BackLeft | BackRight | SideLeft | SideRight;
+    }
+}
+
+struct Gains
+{
+    float left, right;
+};
+
+Gains gainsOf(std::uint32_t speaker)
+{
+    constexpr float h = MinusThreeDecibels;
+    switch (speaker) {
+    case FrontLeft:
+    case FrontLeftOfCentre:
+        return { 1, 0 };
+    case FrontRight:
+    case FrontRightOfCentre:
+        return { 0, 1 };
+    case LowFrequency:
+        return { 0, 0 };
+    case BackLeft:
+    case SideLeft:
+    case TopFrontLeft:
+    case TopBackLeft:
+        return { h, 0 };
+    case BackRight:
+    case SideRight:
+    case TopFrontRight:
+    case TopBackRight:
+        return { 0, h };
+    default: // centre speakers, and channels without a known speaker
+        return { h, h };
+    }
+}
+
+// How much of each channel goes into the left and the right side.
+std::vector<Gains> downmixGains(int channels, std::uint32_t mask)
+{
+    if (channels == 1) {
+        return { { 1, 1 } };
+    }
+    if (channels == 2) {
+        return { { 1, 0 }, { 0, 1 } };
+    }
+    if (mask == 0) {
+        mask = usualMask(channels);
+    }
+    std::vector<Gains> gains;
+    for (int c = 0; c < channels; ++c) {
+        const std::uint32_t speaker = mask & (~mask + 1); // lowest speaker left
+        mask &= ~speaker;
+        gains.push_back(gainsOf(speaker));
+    }
+    return gains;
+}
+
+short clean(short s)
+{
+    return s;
+}
+
+float clean(float s)
+{
+    return std::isfinite(s) ? s : 0.0f;
+}
+
+void store(float v, short& out)
+{
+    out = static_cast<short>(std::lrint(std::clamp(v, -32768.0f, 32767.0f)));
+}
+
+void store(float v, float& out)
+{
+    out = clean(v);
+}
+
+// Mixes frames of more than two channels down to stereo.
+template<typename T> void downmix(const T* in, std::size_t frames, const std::vector<Gains>& gains, T* out)
+{
+    const std::size_t channels = gains.size();
+    for (std::size_t i = 0; i < frames; ++i, in += channels) {
+        float left = 0;
+        float right = 0;
+        for (std::size_t c = 0; c < channels; ++c) {
+            const auto s = float(clean(in[c]));
+            left += gains[c].left * s;
+            right += gains[c].right * s;
+        }
+        store(left, out[2 * i]);
+        store(right, out[2 * i + 1]);
+    }
+}
+
+// Decodes up to `frames` frames into fresh stereo memory of sample type T, mixing the channels down.
 template<typename T>
-void monoToStereo(T* out, const T* from, std::size_t frames)
+DecodedSound readStereo(SNDFILE* file, int channels, std::size_t frames, const std::vector<Gains>& gains,
+                        sf_count_t (*read)(SNDFILE*, T*, sf_count_t), std::string* error)
 {
-    for (std::size_t i = 0; i < frames; ++i) {
-        const T s = from[i];
-        out[2 * i] = s;
-        out[2 * i + 1] = s;
+    if (frames > MaxSampleBytes / (2 * sizeof(T))) {
+        return fail(error,
+                    "the sound would take " + std::to_string(frames / ((1 << 20) / (2 * sizeof(T))))
+                        + " MB, more than the " + std::to_string(MaxSampleBytes >> 20) + " MB one sound may take");
     }
-}
-
-// Reads every frame into fresh stereo memory of sample type T.
-template<typename T, typename Read>
-DecodedSound readStereo(SNDFILE* file, const SF_INFO& info, SampleFormat format, Read read, std::string* error)
-{
-    const auto frames = static_cast<std::size_t>(info.frames);
-    SampleMemory memory = allocate(frames * 2 * sizeof(T));
+    SampleMemory memory(std::malloc(frames * 2 * sizeof(T)));
     if (!memory) {
         return fail(error, "out of memory");
     }
     T* out = static_cast<T*>(memory.get());
-    // Mono goes into the upper half and is spread out in place.
-    T* target = out + (info.channels == 1 ? frames : 0);
-    if (read(file, target, info.frames) != info.frames) {
-        return fail(error, "the file ends early");
+    const std::size_t block = std::max<std::size_t>(1, BlockSamples / std::size_t(channels));
+    std::vector<T> in(block * std::size_t(channels));
+    std::size_t done = 0;
+    while (done < frames) {
+        // Stereo goes straight to its place; anything else through the block.
+        T* target = channels == 2 ? out + 2 * done : in.data();
+        const sf_count_t got = read(file, target, sf_count_t(std::min(block, frames - done)));
+        if (got <= 0) {
+            break;
+        }
+        const auto n = std::size_t(got);
+        if (channels == 2) {
+            std::transform(target, target + 2 * n, target, [](T s) { return clean(s); });
+        } else if (channels == 1) {
+            for (std::size_t i = 0; i < n; ++i) {
+                out[2 * (done + i)] = out[2 * (done + i) + 1] = clean(in[i]);
+            }
+        } else {
+            downmix(in.data(), n, gains, out + 2 * done);
+        }
+        done += n;
     }
-    if (info.channels == 1) {
-        monoToStereo(out, target, frames);
+    if (done == 0) {
+        return fail(error, std::string("no sound could be decoded: ") + sf_strerror(file));
+    }
+    if (done < frames) {
+        // A file that ends early plays what it holds; give back the rest.
+        if (void* smaller = std::realloc(memory.get(), done * 2 * sizeof(T))) {
+            (void)memory.release();
+            memory.reset(smaller);
+        }
     }
     DecodedSound sound;
     sound.samples = std::move(memory);
-    sound.format = format;
-    sound.frames = frames;
-    sound.rate = info.samplerate;
+    sound.frames = done;
     return sound;
 }
 
@@ -177,36 +371,42 @@ DecodedSound decodeWavFile(const std::string& path, std::string* error)
         return fail(error, "the file is empty");
     }
     std::string why;
-    const std::optional<std::uint64_t> dataBytes = dataChunkSize(fd.get(), std::uint64_t(st.st_size), why);
-    if (!dataBytes) {
+    const std::optional<WavLayout> layout = readWavLayout(fd.get(), std::uint64_t(st.st_size), why);
+    if (!layout) {
         return fail(error, why);
     }
 
+    CleanFile clean { fd.get(), layout->cleanHeader(), layout->dataOffset, layout->dataBytes };
     SF_INFO info {};
-    SoundFile file(fd.get(), &info);
+    SoundFile file(clean, &info);
     if (file.get() == nullptr) {
         return fail(error, std::string("unreadable WAV file: ") + sf_strerror(nullptr));
     }
-    const int major = info.format & SF_FORMAT_TYPEMASK;
-    const int width = bytesPerSample(info.format & SF_FORMAT_SUBMASK);
-    if ((major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX) || width == 0) {
-        return fail(error, "not PCM sound");
-    }
-    if (info.channels < 1 || info.channels > 2) {
-        return fail(error, "more than two channels");
-    }
     if (info.samplerate < LowestRate || info.samplerate > HighestRate) {
-        return fail(error, "unsupported sample rate");
+        return fail(error, "unsupported sample rate " + std::to_string(info.samplerate));
     }
-    const auto frames = static_cast<std::uint64_t>(info.frames);
-    if (info.frames <= 0 || frames * std::uint64_t(info.channels) * std::uint64_t(width) > *dataBytes) {
-        return fail(error, info.frames <= 0 ? "no sound in the file" : "the header does not match its data");
+    if (info.frames <= 0 || info.channels < 1) {
+        return fail(error, "no sound in the file");
     }
-
-    if (width <= 2) {
-        return readStereo<short>(file.get(), info, SampleFormat::Int16, sf_readf_short, error);
+    const int subtype = info.format & SF_FORMAT_SUBMASK;
+    auto frames = static_cast<std::uint64_t>(info.frames);
+    // The fact chunk can cut off the padding at the end (sox's GSM writer adds a whole block more), and no
+    // more: libsndfile's IMA ADPCM writer puts half the count of a stereo file in it.
+    const std::uint32_t fact = layout->factFrames.value_or(0);
+    if (padsItsLastBlock(subtype) && fact > 0 && fact < frames
+        && frames - fact < 2 * std::uint64_t(layout->blockFrames())) {
+        frames = fact;
     }
-    return readStereo<float>(file.get(), info, SampleFormat::Float, sf_readf_float, error);
+    const std::vector<Gains> gains = downmixGains(info.channels, layout->channelMask());
+    DecodedSound sound = sixteenBitsOrFewer(subtype)
+        ? readStereo<short>(file.get(), info.channels, std::size_t(frames), gains, sf_readf_short, error)
+        : readStereo<float>(file.get(), info.channels, std::size_t(frames), gains, sf_readf_float, error);
+    if (!sound.samples) {
+        return sound;
+    }
+    sound.format = sixteenBitsOrFewer(subtype) ? SampleFormat::Int16 : SampleFormat::Float;
+    sound.rate = info.samplerate;
+    return sound;
 }
 
 } // namespace platform::sounddetail

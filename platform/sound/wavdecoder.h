@@ -1,4 +1,16 @@
 // Reading a WAV file whole: interleaved stereo frames at the file's own rate.
+//
+// Every encoding libsndfile decodes inside a WAV file loads (PCM of 8 to 32 bits, float, double, A-law,
+// u-law, IMA and MS ADPCM, GSM 6.10, G.721/G.723, MPEG), from RIFF, RIFX and RF64 files. The chunk list is
+// checked by us first (riffchunks.h), so no file can make the decoder loop or allocate what the file does
+// not hold. A file written to a pipe or cut short plays what it holds.
+//
+// More than two channels are mixed down to stereo by the speaker of each channel: the speaker mask of a
+// WAVE_FORMAT_EXTENSIBLE header, or else the usual layout for the channel count (3: L R C; 4: L R BL BR;
+// 5: L R C BL BR; 6: L R C LFE BL BR; 7: L R C LFE BC SL SR; 8: L R C LFE BL BR SL SR). Left and right
+// speakers in front go whole to their side; centre speakers go at -3 dB into both sides; side, back and top
+// speakers at -3 dB into their side; LFE is left out; a channel without a known speaker counts as centre.
+// Nothing is scaled down, so 16-bit sums that pass full scale are clipped.
 #pragma once
 
 #include "platform/sound/mixer.h"
@@ -18,7 +30,8 @@ struct FreeSampleMemory
 // Memory from malloc, so that a finished load can give back what it did not use.
 using SampleMemory = std::unique_ptr<void, FreeSampleMemory>;
 
-// int16_t samples for files of 16 bits or fewer, float (full scale -1 to 1) for deeper ones.
+// int16_t samples for files of 16 bits or fewer (and their compressed forms), float (full scale -1 to 1)
+// for deeper ones. Samples that are not a number or infinite are silence.
 enum class SampleFormat : std::uint8_t { Int16, Float };
 
 struct DecodedSound
@@ -29,8 +42,10 @@ struct DecodedSound
     int rate = 0; // frames per second of the file
 };
 
-// Decodes a WAV file whole. The data size the header claims is checked against the file before anything
-// is allocated. On failure the result holds no samples and error says why.
+// The most sample memory one decoded file may take: 512 MiB, some 50 minutes of 16-bit stereo at 44.1 kHz.
+constexpr std::size_t MaxSampleBytes = std::size_t(512) << 20;
+
+// Decodes a WAV file whole. On failure the result holds no samples and error says why.
 DecodedSound decodeWavFile(const std::string& path, std::string* error);
 
 } // namespace platform::sounddetail

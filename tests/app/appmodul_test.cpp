@@ -64,9 +64,6 @@ protected:
     void SetUp() override
     {
         AppModul::ResetState();
-        Commands::AppPath = program.path() + "/";
-        Commands::ExeName = "Corvadel";
-        Commands::TempDir = temp.path() + "/";
         form = new FakeForm;
         AppModul::setMainFormFactory([this] { return form; });
     }
@@ -134,8 +131,7 @@ TEST_F(AppModulTest, FolderListOffersPhraseFoldersAndSelectsTheFirst)
     mkdir("archive_");
     mkdir("b/inner");
     touch("loose.wav");
-    AppModul::PhrasePath = Commands::AppPath;
-    AppModul::FillFolderList();
+    AppModul::Main(program.path(), temp.path());
     QStringList folders;
     for (int i = 0; i < form->list1->ListCount(); ++i) {
         folders << form->list1->List(i);
@@ -152,8 +148,7 @@ TEST_F(AppModulTest, OnlyHiddenFoldersLeaveEverythingAsItWas)
     mkdir("_one");
     mkdir("_two");
     form->lists[0]->AddItem("kept");
-    AppModul::PhrasePath = Commands::AppPath;
-    AppModul::FillFolderList();
+    AppModul::Main(program.path(), temp.path());
     EXPECT_EQ(form->list1->ListCount(), 0);
     EXPECT_EQ(form->folderClicks, 0);
     EXPECT_EQ(form->entries(0), QStringList({ "kept" }));
@@ -178,7 +173,7 @@ TEST_F(AppModulTest, StoredOptionsSetFlagsMarksAndTheFirstFilling)
     touch("Set/Beat_1.wav");
     ASSERT_TRUE(testsupport::writeFile(program.file("Corvadel.ini"),
                                        "[vellmarin corvadel]\r\nshowending=2\r\nAUTOPLAY=0\r\nPhraseSync=99999\r\n"));
-    AppModul::LoadSettings();
+    AppModul::Main(program.path(), temp.path());
     EXPECT_EQ(Commands::AppTitle, "Vellmarin Corvadel");
     EXPECT_EQ(Commands::IniFile, program.file("Corvadel.ini"));
     EXPECT_EQ(AppModul::ShowEnding, 2);
@@ -192,7 +187,7 @@ TEST_F(AppModulTest, StoredOptionsSetFlagsMarksAndTheFirstFilling)
 
 TEST_F(AppModulTest, MissingSettingsGiveDefaultsAndTheDefaultSoundIsWrittenOnce)
 {
-    AppModul::LoadSettings();
+    AppModul::Main(program.path(), temp.path());
     EXPECT_EQ(AppModul::ShowEnding, 0);
     EXPECT_EQ(AppModul::AutoPlay, 1);
     EXPECT_EQ(AppModul::PhraseSync, 1);

@@ -97,6 +97,56 @@ protected:
         return r.out.section('\n', 0, 0);
     }
 
+    // Starts the program in its folder; its main window's id, empty when it did not come.
+    QString startPlayer(QProcess& player)
+    {
+        player.setProcessEnvironment(environment());
+        player.setProcessChannelMode(QProcess::ForwardedChannels);
+        player.start(exe, {});
+        return player.waitForStarted() ? findWindow() : QString();
+    }
+
+    // Screen point inside the first entry of a phrase list (0 to 2) of the main window.
+    QPoint firstEntry(const QString& window, int list)
+    {
+        const Outcome geometry = xdotool({ "getwindowgeometry", "--shell", window });
+        int x = 0, y = 0, height = 0;
+        for (const QString& line : geometry.out.split('\n')) {
+            if (line.startsWith("X=")) {
+                x = line.mid(2).toInt();
+            } else if (line.startsWith("Y=")) {
+                y = line.mid(2).toInt();
+            } else if (line.startsWith("HEIGHT=")) {
+                height = line.mid(7).toInt();
+            }
+        }
+        const int menuBar = height - 657; // the client area is 657 pixels high
+        EXPECT_GT(menuBar, 0);
+        // The panel, its border, the list's column, into the entry.
+        return { x + 232 + 2 + 16 + 220 * list + 30, y + menuBar + 16 + 2 + 104 + 8 };
+    }
+
+    // A click at a screen point. No "--sync": it would wait for a move that does not come when the pointer
+    // is there already; the server handles the move before the click all the same.
+    void click(const QPoint& at, int button = 1)
+    {
+        EXPECT_EQ(xdotool({ "mousemove", QString::number(at.x()), QString::number(at.y()) }).exitCode, 0);
+        EXPECT_EQ(xdotool({ "click", QString::number(button) }).exitCode, 0);
+    }
+
+    // The sound output captured so far, interleaved left and right.
+    std::vector<float> captured() const
+    {
+        QFile f(folder.file("out.raw"));
+        std::vector<float> samples;
+        if (f.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = f.readAll();
+            samples.resize(size_t(bytes.size()) / sizeof(float));
+            std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(float));
+        }
+        return samples;
+    }
+
     testsupport::TempFolder folder; // the program folder
     testsupport::TempFolder temp; // the program's temporary folder
     QString exe;
@@ -106,11 +156,7 @@ protected:
 TEST_F(EndToEnd, PressAPhrasePlaysTheSetTogetherAndClosingStoresTheOptions)
 {
     QProcess player;
-    player.setProcessEnvironment(environment());
-    player.setProcessChannelMode(QProcess::ForwardedChannels);
-    player.start(exe, {});
-    ASSERT_TRUE(player.waitForStarted());
-    const QString window = findWindow();
+    const QString window = startPlayer(player);
     ASSERT_FALSE(window.isEmpty());
     EXPECT_TRUE(QFile::exists(temp.file("Default.wav")));
 
@@ -124,37 +170,14 @@ TEST_F(EndToEnd, PressAPhrasePlaysTheSetTogetherAndClosingStoresTheOptions)
     EXPECT_EQ(player.state(), QProcess::Running);
 
     // Press the first entry of the first phrase list.
-    const Outcome geometry = xdotool({ "getwindowgeometry", "--shell", window });
-    int x = 0, y = 0, height = 0;
-    for (const QString& line : geometry.out.split('\n')) {
-        if (line.startsWith("X=")) {
-            x = line.mid(2).toInt();
-        } else if (line.startsWith("Y=")) {
-            y = line.mid(2).toInt();
-        } else if (line.startsWith("HEIGHT=")) {
-            height = line.mid(7).toInt();
-        }
-    }
-    const int menuBar = height - 657; // the client area is 657 pixels high
-    ASSERT_GT(menuBar, 0);
-    const int entryX = x + 232 + 2 + 16 + 30; // panel, its border, the list, into the first entry
-    const int entryY = y + menuBar + 16 + 2 + 104 + 8;
-    EXPECT_EQ(xdotool({ "mousemove", "--sync", QString::number(entryX), QString::number(entryY) }).exitCode, 0);
-    EXPECT_EQ(xdotool({ "click", "1" }).exitCode, 0);
+    click(firstEntry(window, 0));
 
     // The captured output: silence, then on one frame the sum of the three layers (the third muted).
-    const QString out = folder.file("out.raw");
     const float expected = 0.1f + 0.2f + 0.3f * 0.001f;
     int onset = -1;
     std::vector<float> samples;
     ASSERT_TRUE(waitFor([&] {
-        QFile f(out);
-        if (!f.open(QIODevice::ReadOnly)) {
-            return false;
-        }
-        const QByteArray bytes = f.readAll();
-        samples.resize(size_t(bytes.size()) / sizeof(float));
-        std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(float));
+        samples = captured();
         for (size_t i = 0; i + 1 < samples.size(); i += 2) {
             if (std::fabs(samples[i]) > 1e-4f) {
                 onset = int(i / 2);
@@ -220,6 +243,61 @@ TEST_F(EndToEnd, AProgramFolderNotInUtf8AndAMissingTemporaryFolderKeepItsFilesIn
     EXPECT_EQ(text, "[Vellmarin Corvadel]\r\nShowEnding=1\r\nAutoPlay=0\r\nPhraseSync=1\r\n");
     EXPECT_EQ(rootEntries(), rootBefore);
     std::filesystem::remove_all(odd); // a name the toolkit cannot remove
+}
+
+TEST_F(EndToEnd, DeletePhraseFromThePopupDeletesItsFileAndRefillsTheLists)
+{
+    ASSERT_TRUE(testsupport::writeLevelWav(folder.file("Set/B_1.wav"), 0.05f, 44100));
+    ASSERT_TRUE(testsupport::writeFile(folder.file("Set/B.ini"),
+                                       "[Vellmarin Corvadel]\r\nLevel1=100\r\nLevel2=100\r\nLevel3=100\r\n"));
+    QProcess player;
+    const QString window = startPlayer(player);
+    ASSERT_FALSE(window.isEmpty());
+
+    // Select A_1 (the set plays), then right press on it and choose "Delete Phrase" in the popup.
+    const QPoint entry = firstEntry(window, 0);
+    click(entry);
+    click(entry, 3);
+    EXPECT_EQ(xdotool({ "key", "--delay", "100", "Down", "Down", "Down", "Return" }).exitCode, 0);
+
+    // The question box: a second window with the program's title; Yes is its default button.
+    QString box;
+    ASSERT_TRUE(waitFor([&] {
+        const Outcome r = xdotool({ "search", "--onlyvisible", "--name", "^Vellmarin Corvadel$" });
+        for (const QString& id : r.out.split('\n', Qt::SkipEmptyParts)) {
+            if (id != window) {
+                box = id;
+            }
+        }
+        return !box.isEmpty();
+    })) << "no question box";
+    EXPECT_EQ(xdotool({ "windowfocus", "--sync", box }).exitCode, 0);
+    EXPECT_EQ(xdotool({ "key", "Return" }).exitCode, 0);
+
+    EXPECT_TRUE(waitFor([&] { return !QFile::exists(folder.file("Set/A_1.wav")); })) << "A_1.wav still there";
+    for (const char* kept : { "Set/A_2.wav", "Set/A_3.wav", "Set/A.ini", "Set/B_1.wav", "Set/B.ini" }) {
+        EXPECT_TRUE(QFile::exists(folder.file(kept))) << kept;
+    }
+
+    // The refilled first list starts with B_1: pressing its first entry plays B_1 with A_2 and A_3.
+    click(entry);
+    const float expected = 0.05f + 0.2f + 0.3f;
+    EXPECT_TRUE(waitFor([&] {
+        const std::vector<float> samples = captured();
+        const size_t frames = samples.size() / 2;
+        if (frames < 2000) {
+            return false;
+        }
+        for (size_t i = frames - 2000; i < frames; ++i) {
+            if (std::fabs(samples[i * 2] - expected) > 2e-3f || std::fabs(samples[i * 2 + 1] - expected) > 2e-3f) {
+                return false;
+            }
+        }
+        return true;
+    })) << "the refilled list's first entry does not play";
+
+    EXPECT_EQ(run(QStringLiteral(CORVADEL_XCLOSE), { window }).exitCode, 0);
+    ASSERT_TRUE(player.waitForFinished(30000));
 }
 
 } // namespace

@@ -28,22 +28,11 @@ void FormTest::SetUp()
         messages << text;
         return 1;
     });
-    Commands::AppPath = program.path() + "/";
-    Commands::ExeName = "Corvadel";
-    Commands::TempDir = temp.path() + "/";
-    AppModul::setMainFormFactory([] {
-        auto* f = new Form1;
-        f->Form_Load();
-        f->setProgramEnd([] {});
-        return f;
-    });
-    AppModul::LoadSettings();
+    DX7Sound::OfflineDevice = offlineSound();
+    Form1::registerAsMainForm([] {});
+    AppModul::Main(program.path(), temp.path());
     form = dynamic_cast<Form1*>(AppModul::mainForm());
     ASSERT_NE(form, nullptr);
-    form->setWindowTitle(Commands::AppTitle);
-    form->show();
-    DX7Sound::OfflineDevice = offlineSound();
-    form->LoadDXSound();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form));
 }
 

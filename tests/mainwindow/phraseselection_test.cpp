@@ -3,6 +3,7 @@
 #include "tests/mainwindow/formfixture.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTimer>
 
 namespace {
@@ -225,6 +226,18 @@ TEST_F(SelectionTest, SilentSaveWritesWithoutTheMessage)
     AppModul::SilentSave = 0;
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_TRUE(QFile::exists(phraseFolder() + "A.ini"));
+}
+
+TEST_F(SelectionTest, SaveThatCannotWriteSaysSoAndNamesTheFile)
+{
+    pressEntry(0, 0);
+    ASSERT_TRUE(QDir(phraseFolder()).removeRecursively()); // the folder went while the set was chosen
+    form->mnuSave->trigger();
+    EXPECT_EQ(messages, QStringList({ "The settings could not be saved in\r\n" + phraseFolder() + "A.ini" }));
+    AppModul::SilentSave = 1;
+    form->mnuSave_Click();
+    AppModul::SilentSave = 0;
+    EXPECT_EQ(messages.size(), 1);
 }
 
 TEST_F(SelectionTest, FirstCloseCreatesTheProgramSettingsFile)

@@ -160,6 +160,12 @@ TEST(FileSystemFiles, AttributesDeleteAndFolders)
     ASSERT_EQ(::stat(dir.file("Take.wav").toLocal8Bit().constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0644u);
     EXPECT_FALSE(fs::setAttributesNormal(s(dir.file("missing"))));
+    // Through a link, a file outside the folder would become writable.
+    ASSERT_EQ(::symlink("Take.wav", dir.file("Link.wav").toLocal8Bit().constData()), 0);
+    ASSERT_EQ(::chmod(dir.file("Take.wav").toLocal8Bit().constData(), 0444), 0);
+    EXPECT_FALSE(fs::setAttributesNormal(s(dir.file("Link.wav"))));
+    ASSERT_EQ(::stat(dir.file("Take.wav").toLocal8Bit().constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
 
     // Folders: created once in any case, never deleted as files.
     EXPECT_TRUE(fs::createFolder(s(dir.file("New"))));

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -129,12 +130,19 @@ TEST(MessageBoxes, StyleCodeChoosesButtonsIconAndDefault)
     });
     EXPECT_EQ(platform::messageBox("Saved", 64, "T"), platform::IdOk);
 
-    // Closing a Yes/No box without a button answers No.
+    // Neither Esc nor the close box answers a Yes/No box: only its buttons do.
     answerNextBox([](QMessageBox* box) {
         EXPECT_EQ(box->icon(), QMessageBox::Warning);
-        box->reject();
+        QTest::keyClick(box, Qt::Key_Escape);
+        EXPECT_FALSE(box->close());
+        EXPECT_TRUE(box->isVisible());
+        box->button(QMessageBox::Yes)->click();
     });
-    EXPECT_EQ(platform::messageBox("?", 4 + 48, "T"), platform::IdNo);
+    EXPECT_EQ(platform::messageBox("?", 4 + 48, "T"), platform::IdYes);
+
+    // Where there is a Cancel button, Esc answers Cancel.
+    answerNextBox([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    EXPECT_EQ(platform::messageBox("?", 1 + 48, "T"), platform::IdCancel);
 
     answerNextBox([](QMessageBox* box) {
         EXPECT_EQ(box->icon(), QMessageBox::Critical);

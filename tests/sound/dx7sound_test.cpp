@@ -114,29 +114,39 @@ TEST_F(Sound, LevelsAndPansReachTheOutput)
 TEST_F(Sound, PanAndLevelOnLoad)
 {
     DX7Sound::InitBuffers(0, half);
-    // Pan 50 and level 100 are not sent: a new buffer is centred and full anyway.
+    // Every load takes the pan and the level: pan 100 plays full right, as the knob shows.
+    DX7Sound::LoadPlayBuffer(0, half, 80, 100, 1);
+    soundtest::Mix m = render(16);
+    EXPECT_EQ(m.left(15), 0.0f);
+    EXPECT_NEAR(soundtest::decibels(m.right(15) / 0.5), -12, 1e-4);
     DX7Sound::LoadBufferLevels(0, ramp, 100, 50);
     EXPECT_EQ(buffer(0).path(), ramp);
     EXPECT_EQ(buffer(0).volume(), 0);
     EXPECT_EQ(buffer(0).pan(), 0);
-    // Pan 100 is not sent either, so the new buffer plays centred; a later SetPan moves it full right.
-    DX7Sound::LoadBufferLevels(0, ramp, 80, 100);
-    EXPECT_EQ(buffer(0).volume(), -1200);
-    EXPECT_EQ(buffer(0).pan(), 0);
-    DX7Sound::SetPan(0, 100);
-    EXPECT_EQ(buffer(0).pan(), 10000);
 
-    // A failed load leaves the old buffer, and the pan and level go to it, except the ones not sent.
+    // A failed load leaves the old buffer, and the pan and level go to it.
     DX7Sound::LoadBufferLevels(0, ramp, 80, 35);
     const auto old = DX7Sound::SoundBuffers[0].Buffer;
-    DX7Sound::LoadBufferLevels(0, missing, 100, 50);
-    EXPECT_EQ(DX7Sound::SoundBuffers[0].Buffer, old);
-    EXPECT_EQ(old->volume(), -1200);
-    EXPECT_EQ(old->pan(), -1500);
     DX7Sound::LoadBufferLevels(0, missing, 40, 65);
+    EXPECT_EQ(DX7Sound::SoundBuffers[0].Buffer, old);
     EXPECT_EQ(old->volume(), -3600);
     EXPECT_EQ(old->pan(), 1500);
+    DX7Sound::LoadBufferLevels(0, missing, 100, 50);
+    EXPECT_EQ(old->volume(), 0);
+    EXPECT_EQ(old->pan(), 0);
     EXPECT_FALSE(old->playing());
+}
+
+TEST_F(Sound, RefusedLoadSaysWhyInOneLineAndKeepsTheOldBuffer)
+{
+    DX7Sound::InitBuffers(0, ramp);
+    const auto old = DX7Sound::SoundBuffers[0].Buffer;
+    const std::string garbage = dir.file("two\nlines.wav").toStdString();
+    ASSERT_TRUE(testsupport::writeFile(QString::fromStdString(garbage), QByteArray(100, 'x')));
+    testing::internal::CaptureStderr();
+    DX7Sound::LoadBuffer(0, garbage);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), dir.file("two\\x0alines.wav: not a WAV file\n").toStdString());
+    EXPECT_EQ(DX7Sound::SoundBuffers[0].Buffer, old);
 }
 
 TEST_F(Sound, FailedLoadPlaysTheOldSoundFromWhereItStopped)
@@ -147,7 +157,7 @@ TEST_F(Sound, FailedLoadPlaysTheOldSoundFromWhereItStopped)
     ASSERT_TRUE(DX7Sound::StopBuffer(0));
     render(50);
     const auto old = DX7Sound::SoundBuffers[0].Buffer;
-    DX7Sound::LoadPlayBuffer(0, missing, 100, 50, 1);
+    DX7Sound::LoadPlayBuffer(0, missing, 80, 50, 1);
     EXPECT_EQ(DX7Sound::SoundBuffers[0].Loaded, -1);
     EXPECT_EQ(DX7Sound::SoundBuffers[0].Buffer, old);
     EXPECT_TRUE(old->playing());

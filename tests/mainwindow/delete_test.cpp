@@ -1,0 +1,142 @@
+// "Delete Phrase" and "Delete Phrase Set" from the phrase lists' popup, on the real files of a phrase folder.
+#include "tests/mainwindow/formfixture.h"
+
+#include <QApplication>
+#include <QTimer>
+
+namespace {
+
+class DeleteTest : public FormTest
+{
+protected:
+    // Answers each question box with `answer` (6 Yes, 7 No) and records every box as "style|title|text".
+    void answerQuestions(int answer)
+    {
+        platform::setMessageBoxHandler([this, answer](const QString& text, int style, const QString& title) {
+            boxes << QString("%1|%2|%3").arg(style).arg(title, text);
+            return style == 36 ? answer : platform::IdOk;
+        });
+    }
+
+    // A right press on an entry, then `item` chosen from the popup that opens.
+    void popupChoose(int list, int row, QAction* item)
+    {
+        bool chosen = false;
+        QTimer::singleShot(0, [&] {
+            if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(item).center());
+                chosen = true;
+            }
+        });
+        pressEntry(list, row, Qt::RightButton);
+        ASSERT_TRUE(chosen);
+    }
+
+    bool exists(const QString& name) const { return QFile::exists(phraseFolder() + name); }
+
+    QStringList entries(int k) const
+    {
+        QStringList out;
+        for (int i = 0; i < form->lstPhrase[k]->ListCount(); ++i) {
+            out << form->lstPhrase[k]->List(i);
+        }
+        return out;
+    }
+
+    QStringList boxes;
+};
+
+const QString kQuestion = QStringLiteral("36|Vellmarin Corvadel|");
+
+TEST_F(DeleteTest, DeletePhraseNamesTheFileWithItsExtensionAndDeletesItWhateverItsCaseAndMark)
+{
+    wav("Set/Hit_2.WAV", 0.7f);
+    ASSERT_TRUE(QFile::setPermissions(phraseFolder() + "Hit_2.WAV", QFile::ReadOwner | QFile::ReadGroup));
+    AppModul::FillPhraseLists(AppModul::PhrasePath);
+    pressEntry(1, 2); // Hit_2, shown without its extension; the set plays
+    answerQuestions(platform::IdYes);
+    popupChoose(1, 2, form->mnuDel);
+
+    EXPECT_EQ(boxes, QStringList({ kQuestion + "Really delete phrase 'Hit_2.wav' ?" }));
+    EXPECT_FALSE(exists("Hit_2.WAV"));
+    EXPECT_EQ(entries(1), QStringList({ "A_2", "B_2" }));
+    EXPECT_TRUE(slot(1).playing()); // the layers go on with what they play
+}
+
+TEST_F(DeleteTest, DeletePhraseWithNothingSelectedAsksAndDeletesNothing)
+{
+    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + ".wav", "mine"));
+    answerQuestions(platform::IdYes);
+    popupChoose(2, 0, form->mnuDel); // a right press does not select
+    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_TRUE(exists(".wav"));
+    EXPECT_TRUE(exists("A_3.wav"));
+}
+
+TEST_F(DeleteTest, DeleteSetStopsTheLayersDeletesTheFilesAndTheSettingsAndRefills)
+{
+    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "A.ini", "[Vellmarin Corvadel]\r\nLevel1=90\r\n"));
+    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "B.ini", "[Vellmarin Corvadel]\r\nLevel1=90\r\n"));
+    pressEntry(0, 0);
+    answerQuestions(platform::IdYes);
+    popupChoose(2, 0, form->mnuDelSet);
+
+    EXPECT_EQ(boxes, QStringList({ kQuestion + "Really delete following phrases: \r\nA_1.wav, A_2.wav, A_3.wav ?" }));
+    for (const char* gone : { "A_1.wav", "A_2.wav", "A_3.wav", "A.ini" }) {
+        EXPECT_FALSE(exists(gone)) << gone;
+    }
+    for (const char* kept : { "B_1.wav", "B_2.wav", "C_1.wav", "B.ini" }) {
+        EXPECT_TRUE(exists(kept)) << kept;
+    }
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_FALSE(slot(k).playing() || AppModul::LayerPlaying[k] || form->playButton(k)->Value()) << k;
+    }
+    EXPECT_FALSE(form->syncButton1->Value());
+    EXPECT_EQ(entries(0), QStringList({ "B_1", "C_1" }));
+    EXPECT_TRUE(entries(2).isEmpty());
+}
+
+TEST_F(DeleteTest, RefusedSetDeletionLeavesLayersAndFilesAlone)
+{
+    pressEntry(0, 0);
+    answerQuestions(platform::IdNo);
+    popupChoose(0, 0, form->mnuDelSet);
+    ASSERT_EQ(boxes.size(), 1);
+
+    // Lists 2 and 3 without a selection: only the message, nothing asked.
+    AppModul::FillPhraseLists(AppModul::PhrasePath);
+    form->lstPhrase[0]->setSelected(0);
+    popupChoose(0, 0, form->mnuDelSet);
+    EXPECT_EQ(boxes.value(1),
+              "64|Vellmarin Corvadel|To delete a phrase set you have to make a selection in every phrase list.");
+    EXPECT_EQ(boxes.size(), 2);
+
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_TRUE(slot(k).playing() && form->playButton(k)->Value()) << k;
+    }
+    EXPECT_TRUE(form->syncButton1->Value());
+    for (const char* kept : { "A_1.wav", "A_2.wav", "A_3.wav" }) {
+        EXPECT_TRUE(exists(kept)) << kept;
+    }
+}
+
+TEST_F(DeleteTest, UnmarkedEntryIsDeletedOnceAndNoOtherSetLosesItsSettings)
+{
+    wav("Set/Pad.wav", 0.7f);
+    // "Pad" saved its settings as Pad.ini; P.ini belongs to a set "P" (what the cut-six rule would name).
+    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "Pad.ini", "[Vellmarin Corvadel]\r\nLevel1=90\r\n"));
+    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "P.ini", "[Vellmarin Corvadel]\r\nLevel1=90\r\n"));
+    AppModul::FillPhraseLists(AppModul::PhrasePath);
+    for (int k = 0; k < 3; ++k) {
+        form->lstPhrase[k]->setSelected(int(entries(k).indexOf("Pad")));
+    }
+    answerQuestions(platform::IdYes);
+    popupChoose(0, 3, form->mnuDelSet);
+
+    EXPECT_EQ(boxes, QStringList({ kQuestion + "Really delete following phrases: \r\nPad.wav, Pad.wav, Pad.wav ?" }));
+    EXPECT_FALSE(exists("Pad.wav"));
+    EXPECT_TRUE(exists("P.ini"));
+    EXPECT_TRUE(exists("Pad.ini"));
+}
+
+} // namespace
