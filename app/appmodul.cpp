@@ -66,19 +66,16 @@ FolderEnumerator Dir1;
 FileEnumerator File2;
 unsigned g_fillGeneration = 0; // counts the fillings of the phrase lists
 
-// The list (or lists) a shown phrase name belongs to: "_1", "_2", "_3" anywhere, tested in that order.
-std::vector<int> layersOf(const QString& shown)
+// The list a shown phrase name belongs to: "_1", "_2", "_3" anywhere, tested in that order; -1 for all three.
+int layerOf(const QString& shown)
 {
-    if (shown.contains(QLatin1String("_1"))) {
-        return { 0 };
+    for (int k = 0; k < 3; ++k) {
+        const QChar suffix[2] = { QLatin1Char('_'), QChar(u'1' + k) };
+        if (shown.contains(QStringView(suffix, 2))) {
+            return k;
+        }
     }
-    if (shown.contains(QLatin1String("_2"))) {
-        return { 1 };
-    }
-    if (shown.contains(QLatin1String("_3"))) {
-        return { 2 };
-    }
-    return { 0, 1, 2 };
+    return -1;
 }
 
 // Reads one option of the program settings file into its flag; a value out of range leaves the flag.
@@ -239,6 +236,8 @@ void FillPhraseLists(const QString& Folder)
     if (generation != g_fillGeneration) {
         return;
     }
+    // Each list takes all its entries at once: one update of the list box, not one per entry.
+    QStringList entries[3];
     const int count = File2.ListCount();
     for (int i = 0; i < count; ++i) {
         if (!File2.valid(i)) {
@@ -248,9 +247,15 @@ void FillPhraseLists(const QString& Folder)
         if (ShowEnding == 0) {
             shown.chop(4);
         }
-        for (int layer : layersOf(shown)) {
-            form->phraseList(layer)->AddItem(shown);
+        const int layer = layerOf(shown);
+        for (int k = 0; k < 3; ++k) {
+            if (layer == k || layer == -1) {
+                entries[k].append(shown);
+            }
         }
+    }
+    for (int k = 0; k < 3; ++k) {
+        form->phraseList(k)->AddItems(entries[k]);
     }
 }
 

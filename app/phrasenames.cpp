@@ -14,6 +14,11 @@ QString withWav(const QString& name)
     return endsWithWav(name) ? name : name + QStringLiteral(".wav");
 }
 
+QString withoutWav(const QString& entry)
+{
+    return endsWithWav(entry) ? entry.chopped(4) : entry;
+}
+
 QString setNameRule(const QString& entry)
 {
     QString name = entry;
@@ -35,6 +40,25 @@ std::optional<QString> cutSixRule(const QString& entry)
     }
     name.chop(6);
     return name + QStringLiteral(".ini");
+}
+
+std::optional<QString> layerOneSettingsName(const QString& entry)
+{
+    if (!withoutWav(entry).endsWith(QLatin1String("_1"))) {
+        return std::nullopt;
+    }
+    return cutSixRule(entry);
+}
+
+QString setBaseName(const QString& entry)
+{
+    QString name = withoutWav(entry);
+    for (const char* marker : { "_1", "_2", "_3" }) {
+        if (name.endsWith(QLatin1String(marker))) {
+            name.chop(2);
+        }
+    }
+    return name;
 }
 
 } // namespace PhraseNames

@@ -93,7 +93,7 @@ void frmMoveSet::Command2_Click()
         entries[k] = main ? main->phraseList(k)->Text() : QString();
         *files[k] = PhraseNames::withWav(entries[k]);
     }
-    const std::optional<QString> settingsName = PhraseFiles::layerOneSettingsName(entries[0]);
+    const std::optional<QString> settingsName = PhraseNames::layerOneSettingsName(entries[0]);
 
     // The names that move: the layers' files that lists show, then the set's settings file.
     QStringList names;

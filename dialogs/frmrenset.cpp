@@ -26,7 +26,9 @@ frmRenSet::frmRenSet() : Form(dialogOwner(), 5025, 1470)
     txtNewName = new platform::TextBox(this);
     txtNewName->setFont(bold);
     platform::placeTwips(txtNewName, 1080, 75, 3855, 315);
-    Label1[0] = makeLabel(this, QStringLiteral("Choose name:"), standard, 60, 525, 1155, 255);
+    // The combo covers the end of this label's box; at 8.25 points the face that stands in for the old one
+    // is wider than it was, and 7.5 points keep the caption clear of the combo.
+    Label1[0] = makeLabel(this, QStringLiteral("Choose name:"), platform::dialogFont(7.5), 60, 525, 1155, 255);
     Combo1 = makeCombo(this, standard, 1080, 480, 3855, 315);
     Command1 = makeButton(this, QStringLiteral("Cancel"), standard, 120, 900, 2355, 495);
     Command2 = makeButton(this, QStringLiteral("Rename"), bold, 2580, 900, 2355, 495);
@@ -59,7 +61,7 @@ void frmRenSet::Form_Load()
     List1->Clear();
     QString previous;
     for (int i = layer1->ListCount() - 1; i >= 0; --i) {
-        QString candidate = PhraseFiles::withoutWav(layer1->List(i));
+        QString candidate = PhraseNames::withoutWav(layer1->List(i));
         if (candidate.size() >= 2) {
             candidate.chop(2);
         }
@@ -120,7 +122,7 @@ void frmRenSet::Command2_Click()
     for (int k = 0; k < 3; ++k) {
         *files[k] = PhraseNames::withWav(AppModul::PhrasePath + entries[k]);
     }
-    const std::optional<QString> settingsName = PhraseFiles::layerOneSettingsName(entries[0]);
+    const std::optional<QString> settingsName = PhraseNames::layerOneSettingsName(entries[0]);
     const QString settingsFile = settingsName ? AppModul::PhrasePath + *settingsName : QString();
 
     for (int k = 0; k < 3; ++k) {

@@ -1,6 +1,5 @@
 #include "dialogs/phrasefiles.h"
 
-#include "app/phrasenames.h"
 #include "platform/core/filesys.h"
 #include "platform/gui/filenames.h"
 
@@ -18,19 +17,6 @@ bool namesListedFile(const QString& entry)
 bool acceptableName(const QString& name)
 {
     return !name.startsWith(QLatin1Char('.')) && platform::fs::isValidNewName(platform::fileNameFromText(name));
-}
-
-QString withoutWav(const QString& entry)
-{
-    return PhraseNames::withWav(entry) == entry ? entry.chopped(4) : entry;
-}
-
-std::optional<QString> layerOneSettingsName(const QString& entry)
-{
-    if (!withoutWav(entry).endsWith(QLatin1String("_1"))) {
-        return std::nullopt;
-    }
-    return PhraseNames::cutSixRule(entry);
 }
 
 bool liesWithin(const QString& path, const QString& folder)

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QString>
-#include <optional>
 
 namespace PhraseFiles {
 
@@ -14,13 +13,6 @@ bool namesListedFile(const QString& entry);
 // True for a name (without folder) that a file or folder may get: not empty, not starting with ".", none of
 // the characters or names that some system refuses (see platform::fs::isValidNewName).
 bool acceptableName(const QString& name);
-
-// The entry less a trailing ".wav" in any case.
-QString withoutWav(const QString& entry);
-
-// The settings file that goes with a set whose first-list entry is `entry`, by the cut-six rule; only for a
-// proper layer-1 entry (ending in "_1", with or without ".wav"), so that another set's file is never taken.
-std::optional<QString> layerOneSettingsName(const QString& entry);
 
 // True when a path (which need not exist yet) lies inside a folder once symbolic links are followed.
 bool liesWithin(const QString& path, const QString& folder);

@@ -6,9 +6,13 @@
 #include "app/phrasenames.h"
 #include "controls/animknob.h"
 #include "controls/togglebutton.h"
+#include "dialogs/frmmoveset.h"
+#include "dialogs/frmrename.h"
+#include "dialogs/frmrenset.h"
 #include "platform/core/filesys.h"
 #include "platform/gui/filenames.h"
 #include "platform/gui/listbox.h"
+#include "platform/gui/textbox.h"
 #include "platform/gui/toolkit.h"
 #include "sound/dx7sound.h"
 
@@ -119,8 +123,11 @@ void Form1::connectHandlers()
     connect(mnuAutoPlay, &QAction::triggered, this, &Form1::mnuAutoPlay_Click);
     connect(mnuEnding, &QAction::triggered, this, &Form1::mnuEnding_Click);
     connect(mnuSave, &QAction::triggered, this, &Form1::mnuSave_Click);
+    connect(mnuRename, &QAction::triggered, this, &Form1::mnuRename_Click);
+    connect(mnuRenameSet, &QAction::triggered, this, &Form1::mnuRenameSet_Click);
     connect(mnuDel, &QAction::triggered, this, &Form1::mnuDel_Click);
     connect(mnuDelSet, &QAction::triggered, this, &Form1::mnuDelSet_Click);
+    connect(mnuMove, &QAction::triggered, this, &Form1::mnuMove_Click);
 }
 
 // ---- Window life -------------------------------------------------------------------------------------
@@ -325,14 +332,33 @@ std::optional<Form1::Levels> Form1::startLevels(int k) const
 
 void Form1::stopPlayingLayers()
 {
-    for (int16_t k = 0; k < 3; ++k) {
-        if (AppModul::LayerPlaying[k] == -1) {
-            DX7Sound::StopBuffer(k);
-            AppModul::LayerPlaying[k] = 0;
-            playButton(k)->setValue(false);
-        }
+    for (int k = 0; k < 3; ++k) {
+        stopIfPlaying(k, false);
     }
     syncButton1->setValue(false);
+}
+
+void Form1::stopLayer(int k)
+{
+    if (k >= 0 && k <= 2) {
+        stopIfPlaying(k, true);
+    }
+    if (!anyLayerPlaying()) {
+        syncButton1->setValue(false);
+    }
+}
+
+void Form1::stopIfPlaying(int k, bool eventsBeforeButton)
+{
+    if (AppModul::LayerPlaying[k] != -1) {
+        return;
+    }
+    DX7Sound::StopBuffer(int16_t(k));
+    AppModul::LayerPlaying[k] = 0;
+    if (eventsBeforeButton) {
+        platform::doEvents();
+    }
+    playButton(k)->setValue(false);
 }
 
 bool Form1::anyLayerPlaying() const
@@ -598,10 +624,7 @@ void Form1::mnuDel_Click()
 
 void Form1::mnuDelSet_Click()
 {
-    if (lstPhrase[0]->Text().isEmpty() || lstPhrase[1]->Text().isEmpty() || lstPhrase[2]->Text().isEmpty()) {
-        QString title;
-        Commands::ShowMessage(
-            QStringLiteral("To delete a phrase set you have to make a selection in every phrase list."), 1, title);
+    if (!everyListSelected(QStringLiteral("delete"))) {
         return;
     }
     const QString firstEntry = lstPhrase[0]->Text();
@@ -621,16 +644,58 @@ void Form1::mnuDelSet_Click()
     PhraseFile1 = folder + SetName1;
     PhraseFile2 = folder + SetName2;
     PhraseFile3 = folder + SetName3;
-    // The cut-six name is the set's own settings file only for a proper layer-1 entry, where the set-name
-    // rule names the same file; for any other entry it may be another set's, which stays.
-    const std::optional<QString> settings = PhraseNames::cutSixRule(firstEntry);
-    const bool ownSettings = settings && *settings == PhraseNames::setNameRule(firstEntry);
-    SetIniFile = ownSettings ? folder + *settings : QString();
+    const std::optional<QString> settings = PhraseNames::layerOneSettingsName(firstEntry);
+    SetIniFile = settings ? folder + *settings : QString();
     QStringList names { SetName1, SetName2, SetName3 };
-    if (ownSettings) {
+    if (settings) {
         names << *settings;
     }
     deleteInFolder(folder, names);
     platform::doEvents();
     AppModul::FillPhraseLists(AppModul::PhrasePath);
+}
+
+// ---- Dialog openers -----------------------------------------------------------------------------------
+
+void Form1::mnuRename_Click()
+{
+    const bool listed = AppModul::ActiveList >= 0 && AppModul::ActiveList <= 2;
+    PhraseName = PhraseNames::withWav(listed ? lstPhrase[AppModul::ActiveList]->Text() : QString());
+    frmRename::instance->lblOldName->setText(PhraseName);
+    PhraseName = PhraseNames::withoutWav(PhraseName);
+    showWithName(frmRename::instance.get(), frmRename::instance->txtNewName);
+}
+
+void Form1::mnuRenameSet_Click()
+{
+    if (!everyListSelected(QStringLiteral("rename"))) {
+        return;
+    }
+    PhraseName = PhraseNames::setBaseName(lstPhrase[0]->Text());
+    showWithName(frmRenSet::instance.get(), frmRenSet::instance->txtNewName);
+}
+
+void Form1::mnuMove_Click()
+{
+    frmMoveSet::instance->Show();
+}
+
+bool Form1::everyListSelected(const QString& action)
+{
+    if (!lstPhrase[0]->Text().isEmpty() && !lstPhrase[1]->Text().isEmpty() && !lstPhrase[2]->Text().isEmpty()) {
+        return true;
+    }
+    QString title;
+    Commands::ShowMessage(
+        QStringLiteral("To %1 a phrase set you have to make a selection in every phrase list.").arg(action), 1, title);
+    return false;
+}
+
+void Form1::showWithName(platform::Form* dialog, platform::TextBox* nameBox)
+{
+    nameBox->setText(PhraseName);
+    nameBox->setSelStart(0);
+    nameBox->setSelLength(int(nameBox->Text().size()));
+    dialog->Show();
+    nameBox->SetFocus();
 }

@@ -20,7 +20,9 @@ class syncButton;
 class toggleButton;
 
 namespace platform {
+class Form;
 class ListBox;
+class TextBox;
 }
 
 class Form1 : public QMainWindow, public MainForm
@@ -43,6 +45,7 @@ public:
     void setPhraseSyncChecked(bool checked) override;
     void LoadDXSound() override;
     void stopPlayingLayers() override;
+    void stopLayer(int k) override;
 
     // Window life.
     void Form_Load();
@@ -81,6 +84,12 @@ public:
     // entries and the set's settings file); both ask first and refill the lists.
     void mnuDel_Click();
     void mnuDelSet_Click();
+    // Popup items that open the dialogs without waiting: "Rename Phrase" with the active list's entry,
+    // "Rename Phrase Set" with the selected set's base name (only with a selection in every list), and
+    // "Move Phrase Set".
+    void mnuRename_Click();
+    void mnuRenameSet_Click();
+    void mnuMove_Click();
 
     // Layer members by layer index 0 to 2.
     animKnob* levelKnob(int k) const;
@@ -161,6 +170,9 @@ private:
     // Loads and starts one layer from its list's entry, marks it playing and lights the sync button.
     void startLayer(int k);
     bool anyLayerPlaying() const;
+    // Stops layer k when it plays: its slot, its playing flag, then its Play button, with pending events
+    // let run before the button when asked.
+    void stopIfPlaying(int k, bool eventsBeforeButton);
     // Level and pan a layer starts with: level 0 while muted, else its knob's; nothing when either knob
     // holds a value that is no byte (the load is then skipped).
     struct Levels
@@ -170,6 +182,11 @@ private:
     };
     std::optional<Levels> startLevels(int k) const;
     QString& layerFile(int k);
+    // True when every phrase list has a selection; otherwise says that a set's `action` needs one.
+    bool everyListSelected(const QString& action);
+    // Puts PhraseName into a dialog's name box, wholly selected, shows the dialog without waiting and puts
+    // the focus in the box.
+    void showWithName(platform::Form* dialog, platform::TextBox* nameBox);
 
     std::function<void()> m_programEnd;
 };

@@ -40,7 +40,7 @@ QFont arialBold(double points)
 void styleList(platform::ListBox* list, const QColor& background, const QColor& text, double points)
 {
     list->setFont(arialBold(points));
-    list->setStyleSheet(QStringLiteral("QListWidget { background: %1; color: %2; }").arg(rgb(background), rgb(text)));
+    list->setStyleSheet(QStringLiteral("QListView { background: %1; color: %2; }").arg(rgb(background), rgb(text)));
 }
 
 QLabel* makeLabel(QWidget* parent, const QString& caption, const QRect& geometry)

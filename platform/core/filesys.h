@@ -9,12 +9,13 @@
 
 namespace platform::fs {
 
-// Names of the subfolders of a folder (no "." or ".."), sorted ignoring case with the exact order as
-// tie-break. Names starting with "." are ordinary. Empty when the folder cannot be listed.
+// Names of the subfolders of a folder, sorted ignoring case with the exact order as tie-break. Names
+// starting with "." are hidden and not listed; a symbolic link counts as what it leads to. Empty when the
+// folder cannot be listed.
 std::vector<std::string> listSubfolders(const std::string& folder);
 
-// Names of the files of a folder that match a wildcard pattern such as "*.wav" in any case, sorted the
-// same way.
+// Names of the files of a folder that match a wildcard pattern such as "*.wav" in any case, sorted and
+// with hidden names left out the same way.
 std::vector<std::string> listFiles(const std::string& folder, const std::string& pattern);
 
 // The path as it is spelled on disk: each component exactly when it exists so, otherwise the entry that

@@ -2,6 +2,8 @@
 
 #include "platform/core/filesys.h"
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -74,6 +76,9 @@ void appendUtf8(std::string& out, char32_t code)
 
 QString textFromFileName(std::string_view bytes)
 {
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return QString::fromLatin1(bytes.data(), qsizetype(bytes.size())); // the common case, at once
+    }
     QString text;
     text.reserve(qsizetype(bytes.size()));
     for (std::size_t i = 0; i < bytes.size();) {

@@ -71,7 +71,7 @@ private:
 
 // Places a control in its form, in twips from the client area's corner.
 void placeTwips(QWidget* control, int left, int top, int width, int height);
-// The dialogs' "MS Sans Serif" at a point size (8.25 or 9.75), regular or bold.
+// The dialogs' "MS Sans Serif" at a point size, regular or bold.
 QFont dialogFont(double points, bool bold = false);
 // Background and text colour of a control and its parts.
 void setColours(QWidget* control, const QColor& background, const QColor& text);

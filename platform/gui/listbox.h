@@ -1,14 +1,19 @@
 // A list box as the program expects one: entries kept in the order added, one selection, a Click raised
-// whenever the selection is set (by mouse, keyboard or code), and a MouseDown that a left or middle press
-// raises only after it has moved the selection to the entry under the pointer.
+// whenever the selection changes by mouse or keyboard and whenever code sets it, and a MouseDown that a left
+// or middle press raises only after it has moved the selection to the entry under the pointer. Only the
+// left, right and middle buttons raise MouseDown. The entries are plain texts in a list of their own, so
+// that tens of thousands of them fill and clear at once.
 #pragma once
 
-#include <QListWidget>
+#include <QListView>
+#include <QStringList>
 #include <cstdint>
 
 namespace platform {
 
-class ListBox : public QListWidget
+class ListBoxEntries;
+
+class ListBox : public QListView
 {
     Q_OBJECT
 public:
@@ -16,6 +21,8 @@ public:
 
     void Clear();
     void AddItem(const QString& item);
+    // Appends many entries at once, as AddItem for each would.
+    void AddItems(const QStringList& items);
     int ListCount() const;
     // Entry i; empty for an index outside the list.
     QString List(int i) const;
@@ -39,6 +46,7 @@ protected:
 
 private:
     void selectRow(int row);
+    ListBoxEntries* m_entries;
     bool m_quiet = false; // true while the program itself changes the rows
 };
 

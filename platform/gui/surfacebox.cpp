@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <iterator>
 
 namespace platform {
 
@@ -35,6 +36,23 @@ int16_t mouseShiftCode(Qt::KeyboardModifiers modifiers)
         code |= 4;
     }
     return code;
+}
+
+std::optional<QCursor> pointerCursor(int16_t code, const QPixmap& icon)
+{
+    static constexpr Qt::CursorShape shapes[] = {
+        Qt::ArrowCursor,     Qt::ArrowCursor,   Qt::CrossCursor,     Qt::IBeamCursor,
+        Qt::ArrowCursor,     Qt::SizeAllCursor, Qt::SizeBDiagCursor, Qt::SizeVerCursor,
+        Qt::SizeFDiagCursor, Qt::SizeHorCursor, Qt::UpArrowCursor,   Qt::WaitCursor,
+        Qt::ForbiddenCursor, Qt::BusyCursor,    Qt::WhatsThisCursor, Qt::SizeAllCursor,
+    };
+    if (code == 99 && !icon.isNull()) {
+        return QCursor(icon);
+    }
+    if (code >= 1 && code < int16_t(std::size(shapes))) {
+        return QCursor(shapes[code]);
+    }
+    return std::nullopt;
 }
 
 SurfaceBox::SurfaceBox(const QSize& pixels, const QColor& background, QWidget* parent)
@@ -69,11 +87,15 @@ void SurfaceBox::paintEvent(QPaintEvent* event)
     p.drawPixmap(event->rect(), m_surface, event->rect());
 }
 
+// Only the left, right and middle buttons press; back, forward and the rest do nothing.
 void SurfaceBox::mousePressEvent(QMouseEvent* event)
 {
     event->accept();
-    emit MouseDown(mouseButtonCode(event->button()), mouseShiftCode(event->modifiers()), float(event->position().x()),
-                   float(event->position().y()));
+    const int16_t button = mouseButtonCode(event->button());
+    if (button != 0) {
+        emit MouseDown(button, mouseShiftCode(event->modifiers()), float(event->position().x()),
+                       float(event->position().y()));
+    }
 }
 
 void SurfaceBox::mouseMoveEvent(QMouseEvent* event)
@@ -92,7 +114,9 @@ void SurfaceBox::mouseReleaseEvent(QMouseEvent* event)
 void SurfaceBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
     event->accept();
-    emit DblClick();
+    if (mouseButtonCode(event->button()) != 0) {
+        emit DblClick();
+    }
 }
 
 bool BitBlt(QPixmap& dest, int dx, int dy, int w, int h, const QPixmap& src, int sx, int sy)

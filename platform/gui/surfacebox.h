@@ -2,9 +2,11 @@
 // surfaces.
 #pragma once
 
+#include <QCursor>
 #include <QPixmap>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 
 namespace platform {
 
@@ -12,6 +14,12 @@ namespace platform {
 int16_t mouseButtonCode(Qt::MouseButtons buttons);
 // Shift state: 1 shift, 2 control, 4 alt.
 int16_t mouseShiftCode(Qt::KeyboardModifiers modifiers);
+
+// The pointer a pointer-shape code asks for: 1 arrow, 2 cross, 3 I-beam, 4 icon (an arrow here), 5 and 15
+// size all, 6 size NE-SW, 7 size N-S, 8 size NW-SE, 9 size W-E, 10 up arrow, 11 hourglass, 12 no drop,
+// 13 arrow and hourglass, 14 arrow and question mark, 99 the picture `icon`. nullopt for the default
+// pointer: code 0, an unknown code, or 99 without a picture.
+std::optional<QCursor> pointerCursor(int16_t code, const QPixmap& icon);
 
 // A picture box measuring in pixels. What is drawn into its surface stays there and is shown until the
 // next drawing, also after the box was covered; Refresh() puts the surface on screen at once.
@@ -32,7 +40,8 @@ public:
     void Refresh();
 
 signals:
-    // Button is the button pressed; Shift as mouseShiftCode; X and Y in the box's pixels.
+    // A press of the left, right or middle button (Button 1, 2 or 4); Shift as mouseShiftCode; X and Y in
+    // the box's pixels.
     void MouseDown(int16_t Button, int16_t Shift, float X, float Y);
     // Button is the sum of the buttons held.
     void MouseMove(int16_t Button, int16_t Shift, float X, float Y);

@@ -1,5 +1,7 @@
 #include "platform/gui/surfacecontrol.h"
 
+#include "platform/gui/surfacebox.h"
+
 #include <cmath>
 #include <optional>
 
@@ -42,12 +44,14 @@ void SurfaceControl::setEnabledProperty(bool newEnabled)
 void SurfaceControl::setMouseIcon(const QPixmap& New_MouseIcon)
 {
     m_mouseIcon = New_MouseIcon;
+    showPointer();
     emit PropertyChanged(QStringLiteral("MouseIcon"));
 }
 
 void SurfaceControl::setMousePointer(int16_t New_MousePointer)
 {
     m_mousePointer = New_MousePointer;
+    showPointer();
     emit PropertyChanged(QStringLiteral("MousePointer"));
 }
 
@@ -63,6 +67,7 @@ void SurfaceControl::readSurfaceProperties(const PropertyBag& PropBag)
     setPicture(PropBag.ReadProperty(QStringLiteral("Picture"), QVariant()).value<QPixmap>());
     setMouseIcon(PropBag.ReadProperty(QStringLiteral("MouseIcon"), QVariant()).value<QPixmap>());
     m_mousePointer = readInteger(PropBag, QStringLiteral("MousePointer"), 0);
+    showPointer();
 }
 
 void SurfaceControl::writeSurfaceProperties(PropertyBag& PropBag) const
@@ -71,6 +76,15 @@ void SurfaceControl::writeSurfaceProperties(PropertyBag& PropBag) const
     PropBag.WriteProperty(QStringLiteral("Picture"), pictureValue(Picture()), QVariant());
     PropBag.WriteProperty(QStringLiteral("MouseIcon"), pictureValue(MouseIcon()), QVariant());
     PropBag.WriteProperty(QStringLiteral("MousePointer"), int(m_mousePointer), 0);
+}
+
+void SurfaceControl::showPointer()
+{
+    if (const auto cursor = pointerCursor(m_mousePointer, m_mouseIcon)) {
+        setCursor(*cursor);
+    } else {
+        unsetCursor();
+    }
 }
 
 int16_t SurfaceControl::readInteger(const PropertyBag& PropBag, const QString& name, int16_t defaultValue)

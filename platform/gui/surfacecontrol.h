@@ -19,9 +19,11 @@ public:
     bool Enabled() const;
     // A disabled control receives no mouse input; its picture stays as it is.
     void setEnabledProperty(bool newEnabled);
+    // The pointer's picture while MousePointer is 99.
     QPixmap MouseIcon() const { return m_mouseIcon; }
     void setMouseIcon(const QPixmap& New_MouseIcon);
-    // Pointer-shape code, 0 the default pointer.
+    // Pointer-shape code, 0 the default pointer (platform::pointerCursor gives the others); the pointer
+    // takes that shape over the control.
     int16_t MousePointer() const { return m_mousePointer; }
     void setMousePointer(int16_t New_MousePointer);
     // The surface's own picture, which lies under the control's boxes.
@@ -41,6 +43,8 @@ protected:
     static int16_t readInteger(const PropertyBag& PropBag, const QString& name, int16_t defaultValue);
 
 private:
+    void showPointer();
+
     QPixmap m_mouseIcon;
     int16_t m_mousePointer = 0;
     QPixmap m_picture;

@@ -40,3 +40,14 @@ TEST(PhraseNames, CutSixNamesNothingForTooShortEntries)
     EXPECT_FALSE(cutSixRule("x.wav").has_value());
     EXPECT_FALSE(cutSixRule("").has_value());
 }
+
+TEST(PhraseNames, SetBaseNameCutsEachLayerMarkerOnceInOrder)
+{
+    const char* const cases[][2] = {
+        { "Rain_1", "Rain" },       { "Rain_1.WAV", "Rain" }, { "Drums_2_1", "Drums" }, { "Bass_3_1", "Bass" },
+        { "Pad_1_2", "Pad_1" },     { "x_10", "x_10" },       { "Intro", "Intro" },     { "", "" },
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(setBaseName(c[0]), c[1]) << c[0];
+    }
+}

@@ -70,6 +70,18 @@ TEST_F(ButtonTest, AnyButtonTogglesAndReportsTheNewState)
     EXPECT_FALSE(b->Value());
 }
 
+TEST_F(ButtonTest, BackAndForwardButtonsDoNotToggle)
+{
+    miniButtonGreen* b = button<miniButtonGreen>();
+    const auto pushes = record<toggleButton>(b, &toggleButton::Push);
+    for (const Qt::MouseButton which : { Qt::BackButton, Qt::ForwardButton }) {
+        QTest::mousePress(mouseBox(*b), which, Qt::NoModifier, QPoint(3, 3));
+        QTest::mouseRelease(mouseBox(*b), which, Qt::NoModifier, QPoint(3, 3));
+    }
+    EXPECT_TRUE(pushes->isEmpty());
+    EXPECT_FALSE(b->Value());
+}
+
 TEST_F(ButtonTest, ADoubleClickTogglesOnce)
 {
     syncButton* b = button<syncButton>();
@@ -155,6 +167,23 @@ TEST_F(ButtonTest, StoredProperties)
     button<miniButton>()->UserControl_WriteProperties(plain);
     EXPECT_FALSE(plain.contains("Value"));
     EXPECT_FALSE(plain.contains("MouseIcon"));
+}
+
+TEST_F(ButtonTest, MousePointerShowsOverTheControl)
+{
+    syncButton* b = button<syncButton>({ { "MousePointer", 11 } });
+    EXPECT_EQ(b->cursor().shape(), Qt::WaitCursor);
+    b->setMousePointer(99); // no icon yet: the default pointer
+    EXPECT_FALSE(b->testAttribute(Qt::WA_SetCursor));
+    QPixmap icon(16, 16);
+    icon.fill(Qt::red);
+    b->setMouseIcon(icon);
+    EXPECT_EQ(b->cursor().shape(), Qt::BitmapCursor);
+    EXPECT_EQ(b->cursor().pixmap().toImage(), icon.toImage());
+    b->setMousePointer(6);
+    EXPECT_EQ(b->cursor().shape(), Qt::SizeBDiagCursor);
+    b->setMousePointer(0);
+    EXPECT_FALSE(b->testAttribute(Qt::WA_SetCursor));
 }
 
 } // namespace

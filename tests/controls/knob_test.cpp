@@ -245,6 +245,8 @@ TEST_F(KnobTest, DoubleClickOnlyReports)
     QTest::mouseRelease(mouseBox(*k), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
     QTest::mouseDClick(mouseBox(*k), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
     QTest::mouseRelease(mouseBox(*k), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    QTest::mouseDClick(mouseBox(*k), Qt::BackButton, Qt::NoModifier, QPoint(10, 10)); // no button of ours
+    QTest::mouseRelease(mouseBox(*k), Qt::BackButton, Qt::NoModifier, QPoint(10, 10));
     EXPECT_EQ(doubles.count(), 1);
     EXPECT_EQ(scrolls->size(), 0);
     EXPECT_EQ(k->Value(), 80);

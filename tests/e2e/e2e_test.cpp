@@ -1,7 +1,7 @@
 // The real player in a temporary program folder on a virtual display: it starts, refuses a second
 // instance, plays a phrase set pressed with the mouse (its sound captured by SDL's disk driver), and
 // writes its settings when its window is closed.
-#include "tests/common/testsupport.h"
+#include "tests/e2e/e2esupport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -23,55 +23,17 @@
 
 namespace {
 
-struct Outcome
-{
-    int exitCode = -1;
-    QString out;
-};
+using e2e::Outcome;
+using e2e::run;
+using e2e::waitFor;
+using e2e::xdotool;
 
-Outcome run(const QString& program, const QStringList& args, int timeoutMs = 30000)
-{
-    QProcess p;
-    p.start(program, args);
-    Outcome r;
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    return r;
-}
-
-Outcome xdotool(const QStringList& args, int timeoutMs = 30000)
-{
-    return run(QStringLiteral(CORVADEL_XDOTOOL), args, timeoutMs);
-}
-
-// Waits (polling, with a generous limit) until cond holds.
-template<class Cond> bool waitFor(Cond cond, int limitMs = 30000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!cond()) {
-        if (t.elapsed() > limitMs) {
-            return false;
-        }
-        QThread::msleep(50);
-    }
-    return true;
-}
-
-class EndToEnd : public ::testing::Test
+class EndToEnd : public e2e::PlayerTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_FALSE(qEnvironmentVariableIsEmpty("DISPLAY")) << "run under xvfb-run";
-        exe = folder.file("Corvadel");
-        ASSERT_TRUE(QFile::copy(QStringLiteral(CORVADEL_EXECUTABLE), exe));
-        QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
+        PlayerTest::SetUp();
         ASSERT_TRUE(QDir(folder.path()).mkpath("Set"));
         for (int k = 1; k <= 3; ++k) {
             ASSERT_TRUE(testsupport::writeLevelWav(folder.file(QString("Set/A_%1.wav").arg(k)), 0.1f * k, 44100));
@@ -81,75 +43,6 @@ protected:
         ASSERT_TRUE(testsupport::writeFile(folder.file("Set/A.ini"), setSettings));
     }
 
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.insert("SDL_AUDIODRIVER", "disk");
-        env.insert("SDL_DISKAUDIOFILE", folder.file("out.raw"));
-        env.insert("TMPDIR", temp.path());
-        return env;
-    }
-
-    QString findWindow()
-    {
-        const Outcome r = xdotool({ "search", "--sync", "--onlyvisible", "--name", "^Vellmarin Corvadel$" }, 60000);
-        return r.out.section('\n', 0, 0);
-    }
-
-    // Starts the program in its folder; its main window's id, empty when it did not come.
-    QString startPlayer(QProcess& player)
-    {
-        player.setProcessEnvironment(environment());
-        player.setProcessChannelMode(QProcess::ForwardedChannels);
-        player.start(exe, {});
-        return player.waitForStarted() ? findWindow() : QString();
-    }
-
-    // Screen point inside the first entry of a phrase list (0 to 2) of the main window.
-    QPoint firstEntry(const QString& window, int list)
-    {
-        const Outcome geometry = xdotool({ "getwindowgeometry", "--shell", window });
-        int x = 0, y = 0, height = 0;
-        for (const QString& line : geometry.out.split('\n')) {
-            if (line.startsWith("X=")) {
-                x = line.mid(2).toInt();
-            } else if (line.startsWith("Y=")) {
-                y = line.mid(2).toInt();
-            } else if (line.startsWith("HEIGHT=")) {
-                height = line.mid(7).toInt();
-            }
-        }
-        const int menuBar = height - 657; // the client area is 657 pixels high
-        EXPECT_GT(menuBar, 0);
-        // The panel, its border, the list's column, into the entry.
-        return { x + 232 + 2 + 16 + 220 * list + 30, y + menuBar + 16 + 2 + 104 + 8 };
-    }
-
-    // A click at a screen point. No "--sync": it would wait for a move that does not come when the pointer
-    // is there already; the server handles the move before the click all the same.
-    void click(const QPoint& at, int button = 1)
-    {
-        EXPECT_EQ(xdotool({ "mousemove", QString::number(at.x()), QString::number(at.y()) }).exitCode, 0);
-        EXPECT_EQ(xdotool({ "click", QString::number(button) }).exitCode, 0);
-    }
-
-    // The sound output captured so far, interleaved left and right.
-    std::vector<float> captured() const
-    {
-        QFile f(folder.file("out.raw"));
-        std::vector<float> samples;
-        if (f.open(QIODevice::ReadOnly)) {
-            const QByteArray bytes = f.readAll();
-            samples.resize(size_t(bytes.size()) / sizeof(float));
-            std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(float));
-        }
-        return samples;
-    }
-
-    testsupport::TempFolder folder; // the program folder
-    testsupport::TempFolder temp; // the program's temporary folder
-    QString exe;
     const QByteArray setSettings = "[Vellmarin Corvadel]\r\nLevel1=100\r\nLevel2=100\r\nLevel3=100\r\nMute3=1\r\n";
 };
 
@@ -174,22 +67,7 @@ TEST_F(EndToEnd, PressAPhrasePlaysTheSetTogetherAndClosingStoresTheOptions)
 
     // The captured output: silence, then on one frame the sum of the three layers (the third muted).
     const float expected = 0.1f + 0.2f + 0.3f * 0.001f;
-    int onset = -1;
-    std::vector<float> samples;
-    ASSERT_TRUE(waitFor([&] {
-        samples = captured();
-        for (size_t i = 0; i + 1 < samples.size(); i += 2) {
-            if (std::fabs(samples[i]) > 1e-4f) {
-                onset = int(i / 2);
-                return samples.size() / 2 > size_t(onset) + 2000;
-            }
-        }
-        return false;
-    })) << "no sound captured";
-    for (int i = onset; i < onset + 2000; ++i) {
-        ASSERT_NEAR(samples[size_t(i) * 2], expected, 2e-3) << "frame " << i - onset << " after the onset";
-        ASSERT_NEAR(samples[size_t(i) * 2 + 1], expected, 2e-3) << "frame " << i - onset << " after the onset";
-    }
+    ASSERT_NO_FATAL_FAILURE(expectSteady(soundFromOnset(2000), expected));
 
     // A picture of the window as it is now, for the README.
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -231,7 +109,8 @@ TEST_F(EndToEnd, AProgramFolderNotInUtf8AndAMissingTemporaryFolderKeepItsFilesIn
     player.setProcessChannelMode(QProcess::ForwardedChannels);
     player.start(folder.file("launch"), {});
     ASSERT_TRUE(player.waitForStarted());
-    const QString window = findWindow();
+    const QString window = xdotool({ "search", "--sync", "--onlyvisible", "--name", "^Vellmarin Corvadel$" }, 60000)
+                               .out.section('\n', 0, 0);
     ASSERT_FALSE(window.isEmpty());
     EXPECT_EQ(run(QStringLiteral(CORVADEL_XCLOSE), { window }).exitCode, 0);
     ASSERT_TRUE(player.waitForFinished(30000));
@@ -298,6 +177,132 @@ TEST_F(EndToEnd, DeletePhraseFromThePopupDeletesItsFileAndRefillsTheLists)
 
     EXPECT_EQ(run(QStringLiteral(CORVADEL_XCLOSE), { window }).exitCode, 0);
     ASSERT_TRUE(player.waitForFinished(30000));
+}
+
+// ---- The popup's dialogs ----------------------------------------------------------------------------
+
+// The last `frames` frames of the output are all `level` on both sides.
+bool endsSteadyAt(const std::vector<float>& samples, float level, size_t frames = 2000)
+{
+    const size_t total = samples.size() / 2;
+    if (total < frames) {
+        return false;
+    }
+    for (size_t i = (total - frames) * 2; i < total * 2; ++i) {
+        if (std::fabs(samples[i] - level) > 2e-3f) {
+            return false;
+        }
+    }
+    return true;
+}
+
+class PopupDialogs : public EndToEnd
+{
+protected:
+    void TearDown() override
+    {
+        if (!window.isEmpty()) {
+            EXPECT_EQ(run(QStringLiteral(CORVADEL_XCLOSE), { window }).exitCode, 0);
+            EXPECT_TRUE(player.waitForFinished(30000));
+        }
+    }
+
+    // Starts the player, selects the first folder's first set (it plays), right presses on it and chooses
+    // the popup item `downs` places down; the id of the dialog titled `title` that opens, empty when none.
+    QString openFromPopup(int downs, const QString& title)
+    {
+        window = startPlayer(player);
+        if (window.isEmpty()) {
+            return {};
+        }
+        entry = firstEntry(window, 0);
+        click(entry);
+        EXPECT_TRUE(waitFor([&] { return endsSteadyAt(captured(), playing); })) << "the set does not play";
+        click(entry, 3);
+        QStringList keys { "key", "--delay", "100" };
+        for (int i = 0; i < downs; ++i) {
+            keys << "Down";
+        }
+        EXPECT_EQ(xdotool(keys << "Return").exitCode, 0);
+        QString id;
+        waitFor([&] {
+            id = xdotool({ "search", "--onlyvisible", "--name", "^" + title + "$" }).out.section('\n', 0, 0);
+            return !id.isEmpty();
+        });
+        return id;
+    }
+
+    // Clicks a point of a dialog's client area, given in twips.
+    void clickDialog(const QString& dialog, int leftTwips, int topTwips)
+    {
+        const Outcome geometry = xdotool({ "getwindowgeometry", "--shell", dialog });
+        QPoint corner;
+        for (const QString& line : geometry.out.split('\n')) {
+            if (line.startsWith("X=")) {
+                corner.setX(line.mid(2).toInt());
+            } else if (line.startsWith("Y=")) {
+                corner.setY(line.mid(2).toInt());
+            }
+        }
+        click(corner + QPoint(leftTwips / 15, topTwips / 15));
+    }
+
+    bool closed(const QString& title)
+    {
+        return waitFor([&] {
+            return xdotool({ "search", "--onlyvisible", "--name", "^" + title + "$" }).out.isEmpty();
+        });
+    }
+
+    QStringList files(const QString& phraseFolder) const
+    {
+        return QDir(folder.file(phraseFolder)).entryList(QDir::Files, QDir::Name);
+    }
+
+    QProcess player;
+    QString window;
+    QPoint entry; // the first entry of the first phrase list
+    const float playing = 0.1f + 0.2f + 0.3f * 0.001f; // the set A, its third layer muted
+};
+
+TEST_F(PopupDialogs, RenamePhraseSetRenamesTheFilesAndRefillsTheLists)
+{
+    ASSERT_FALSE(openFromPopup(2, "Rename Phrase Set").isEmpty());
+    EXPECT_EQ(xdotool({ "type", "--delay", "50", "Beat.2" }).exitCode, 0); // the full stop is dropped
+    EXPECT_EQ(xdotool({ "key", "Return" }).exitCode, 0);
+
+    EXPECT_TRUE(waitFor([&] { return QFile::exists(folder.file("Set/Beat2.ini")); })) << "no Beat2.ini";
+    EXPECT_EQ(files("Set"), QStringList({ "Beat2.ini", "Beat2_1.wav", "Beat2_2.wav", "Beat2_3.wav" }));
+    EXPECT_EQ(testsupport::readFile(folder.file("Set/Beat2.ini")),
+              setSettings + "Pan1=50\r\nPan2=50\r\nPan3=50\r\nMute1=0\r\nMute2=0\r\n");
+    EXPECT_TRUE(closed("Rename Phrase Set"));
+
+    // The layers stopped; the refilled first list's first entry is the renamed set, which plays as before.
+    EXPECT_TRUE(waitFor([&] { return endsSteadyAt(captured(), 0.0f); })) << "the layers still play";
+    click(entry);
+    EXPECT_TRUE(waitFor([&] { return endsSteadyAt(captured(), playing); })) << "the renamed set does not play";
+}
+
+TEST_F(PopupDialogs, MovePhraseSetMovesTheSetIntoThePickedFolderAndReplacesNothing)
+{
+    ASSERT_TRUE(QDir(folder.path()).mkpath("Zed"));
+    ASSERT_TRUE(testsupport::writeLevelWav(folder.file("Zed/A_2.wav"), 0.05f, 44100));
+    ASSERT_TRUE(testsupport::writeLevelWav(folder.file("Set/B_1.wav"), 0.05f, 44100));
+    const QByteArray theirs = testsupport::readFile(folder.file("Zed/A_2.wav"));
+    const QString dialog = openFromPopup(5, "Move Phrase Set");
+    ASSERT_FALSE(dialog.isEmpty());
+
+    // Open the combo's list with its arrow, pick "Zed", the second folder, press "Move".
+    clickDialog(dialog, 1320 + 3615 - 120, 120 + 150);
+    EXPECT_EQ(xdotool({ "key", "--delay", "100", "Down", "Down", "Return" }).exitCode, 0);
+    clickDialog(dialog, 2580 + 1170, 540 + 240);
+
+    EXPECT_TRUE(waitFor([&] { return QFile::exists(folder.file("Zed/A.ini")); })) << "no Zed/A.ini";
+    // Zed held an A_2.wav already: the set's own A_2.wav stays where it was.
+    EXPECT_EQ(files("Zed"), QStringList({ "A.ini", "A_1.wav", "A_2.wav", "A_3.wav" }));
+    EXPECT_EQ(testsupport::readFile(folder.file("Zed/A_2.wav")), theirs);
+    EXPECT_EQ(files("Set"), QStringList({ "A_2.wav", "B_1.wav" }));
+    EXPECT_TRUE(closed("Move Phrase Set"));
 }
 
 } // namespace

@@ -1,9 +1,6 @@
 // "Delete Phrase" and "Delete Phrase Set" from the phrase lists' popup, on the real files of a phrase folder.
 #include "tests/mainwindow/formfixture.h"
 
-#include <QApplication>
-#include <QTimer>
-
 namespace {
 
 class DeleteTest : public FormTest
@@ -18,30 +15,7 @@ protected:
         });
     }
 
-    // A right press on an entry, then `item` chosen from the popup that opens.
-    void popupChoose(int list, int row, QAction* item)
-    {
-        bool chosen = false;
-        QTimer::singleShot(0, [&] {
-            if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-                QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(item).center());
-                chosen = true;
-            }
-        });
-        pressEntry(list, row, Qt::RightButton);
-        ASSERT_TRUE(chosen);
-    }
-
     bool exists(const QString& name) const { return QFile::exists(phraseFolder() + name); }
-
-    QStringList entries(int k) const
-    {
-        QStringList out;
-        for (int i = 0; i < form->lstPhrase[k]->ListCount(); ++i) {
-            out << form->lstPhrase[k]->List(i);
-        }
-        return out;
-    }
 
     QStringList boxes;
 };

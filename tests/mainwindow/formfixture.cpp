@@ -62,7 +62,7 @@ void FormTest::pressEntry(int list, int row, Qt::MouseButton button)
 {
     platform::ListBox* l = form->lstPhrase[list];
     ASSERT_LT(row, l->ListCount());
-    const QPoint at = l->visualItemRect(l->item(row)).center();
+    const QPoint at = l->visualRect(l->model()->index(row, 0)).center();
     QTest::mousePress(l->viewport(), button, {}, at);
     QTest::mouseRelease(l->viewport(), button, {}, at);
 }
@@ -71,7 +71,7 @@ void FormTest::pressListBelowEntries(int list, Qt::MouseButton button)
 {
     platform::ListBox* l = form->lstPhrase[list];
     const QPoint at(10, l->viewport()->height() - 5);
-    ASSERT_EQ(l->itemAt(at), nullptr);
+    ASSERT_FALSE(l->indexAt(at).isValid());
     QTest::mousePress(l->viewport(), button, {}, at);
     QTest::mouseRelease(l->viewport(), button, {}, at);
 }
@@ -131,6 +131,28 @@ void FormTest::chooseOption(QAction* item)
     QMenu* menu = form->mnuOptions;
     ASSERT_TRUE(menu->isVisible());
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+}
+
+void FormTest::popupChoose(int list, int row, QAction* item)
+{
+    bool chosen = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(item).center());
+            chosen = true;
+        }
+    });
+    pressEntry(list, row, Qt::RightButton);
+    ASSERT_TRUE(chosen);
+}
+
+QStringList FormTest::entries(int k) const
+{
+    QStringList out;
+    for (int i = 0; i < form->lstPhrase[k]->ListCount(); ++i) {
+        out << form->lstPhrase[k]->List(i);
+    }
+    return out;
 }
 
 const platform::SoundBuffer& FormTest::slot(int k) const

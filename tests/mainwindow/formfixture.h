@@ -44,6 +44,10 @@ protected:
     void turn(animKnob* knob, int steps);
     // Chooses an item of the menu bar's "Options" menu with the mouse.
     void chooseOption(QAction* item);
+    // A right press on an entry, then `item` chosen from the popup that opens.
+    void popupChoose(int list, int row, QAction* item);
+    // The entries of phrase list k.
+    QStringList entries(int k) const;
 
     // The slot's buffer as the sound engine holds it.
     const platform::SoundBuffer& slot(int k) const;

@@ -36,7 +36,7 @@ struct CurrentFolderGuard
 
 } // namespace
 
-TEST(FileSystemListing, SortsIgnoringCaseAndKeepsDotNames)
+TEST(FileSystemListing, SortsIgnoringCaseAndLeavesHiddenNamesOut)
 {
     TempFolder dir;
     makeFolders(dir, { "b", "a", "A", ".hidden", "_skip", "c.wav" });
@@ -44,10 +44,13 @@ TEST(FileSystemListing, SortsIgnoringCaseAndKeepsDotNames)
         writeFile(dir.file(f), "x");
     }
     ASSERT_EQ(::symlink("b", dir.file("link").toLocal8Bit().constData()), 0);
+    ASSERT_EQ(::symlink("x_1.WAV", dir.file("linked.wav").toLocal8Bit().constData()), 0);
+    ASSERT_EQ(::symlink("gone", dir.file("dangling.wav").toLocal8Bit().constData()), 0);
+    ASSERT_EQ(::mkfifo(dir.file("pipe.wav").toLocal8Bit().constData(), 0600), 0);
 
     using V = std::vector<std::string>;
-    EXPECT_EQ(fs::listSubfolders(s(dir.path())), (V { ".hidden", "_skip", "A", "a", "b", "c.wav", "link" }));
-    EXPECT_EQ(fs::listFiles(s(dir.path()), "*.wav"), (V { ".wav", "x_1.WAV", "X_2.wav", "y.Wav" }));
+    EXPECT_EQ(fs::listSubfolders(s(dir.path())), (V { "_skip", "A", "a", "b", "c.wav", "link" }));
+    EXPECT_EQ(fs::listFiles(s(dir.path()), "*.wav"), (V { "linked.wav", "x_1.WAV", "X_2.wav", "y.Wav" }));
     EXPECT_EQ(fs::listFiles(s(dir.path()), "?_?.*"), (V { "x_1.WAV", "X_2.wav" }));
     // The folder itself is found in any case; a missing one lists nothing.
     EXPECT_EQ(fs::listSubfolders(s(dir.file("B"))), V {});

@@ -33,7 +33,7 @@ protected:
             rec.presses.push_back({ button, list.ListIndex(), list.Text() });
         });
     }
-    QPoint centreOf(int row) { return list.visualItemRect(list.item(row)).center(); }
+    QPoint centreOf(int row) { return list.visualRect(list.model()->index(row, 0)).center(); }
 
     platform::ListBox list;
     Recorder rec;
@@ -81,6 +81,26 @@ TEST_F(ListBoxTest, LeftAndMiddlePressesSelectBeforeMouseDownRightPressesDoNot)
     EXPECT_EQ(rec.presses[2].button, 4);
     EXPECT_EQ(rec.presses[2].indexSeen, 0);
     EXPECT_EQ(rec.clicks, 2);
+}
+
+TEST_F(ListBoxTest, PressOnTheSelectedEntryRaisesMouseDownButNoClick)
+{
+    QTest::mousePress(list.viewport(), Qt::LeftButton, {}, centreOf(1));
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, centreOf(1));
+    QTest::mousePress(list.viewport(), Qt::LeftButton, {}, centreOf(1));
+    EXPECT_EQ(rec.clicks, 1);
+    EXPECT_EQ(rec.presses.size(), 2u);
+}
+
+TEST_F(ListBoxTest, BackAndForwardButtonsNeitherPressNorSelect)
+{
+    for (Qt::MouseButton b : { Qt::BackButton, Qt::ForwardButton, Qt::ExtraButton4 }) {
+        QTest::mousePress(list.viewport(), b, {}, centreOf(2));
+        QTest::mouseRelease(list.viewport(), b, {}, centreOf(2));
+    }
+    EXPECT_TRUE(rec.presses.empty());
+    EXPECT_EQ(rec.clicks, 0);
+    EXPECT_EQ(list.ListIndex(), -1);
 }
 
 TEST_F(ListBoxTest, PressBelowTheEntriesKeepsTheSelection)
