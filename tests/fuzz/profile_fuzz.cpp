@@ -3,26 +3,22 @@
 #include "platform/core/profile.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
-// A folder of our own, in memory where the system has one, so that each input costs no disk flush.
-const std::string& folder()
+// A new file holding bytes, in memory where the system has it so that each input costs no disk flush;
+// removed again after the input, so a stopped run leaves at most one.
+std::string fileWith(const std::uint8_t* bytes, std::size_t size)
 {
-    static const std::string path = [] {
-        std::string pattern = (::access("/dev/shm", W_OK) == 0 ? std::string("/dev/shm") : std::string("/tmp"))
-            + "/corvadel-fuzz-XXXXXX";
-        if (!::mkdtemp(pattern.data())) {
-            std::abort();
-        }
-        return pattern;
-    }();
-    static const bool removedAtExit = std::atexit([] { ::rmdir(path.c_str()); }) == 0;
-    (void)removedAtExit;
+    static const std::string folder = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    std::string path = folder + "/corvadel-fuzz-XXXXXX.ini";
+    const int fd = ::mkstemps(path.data(), 4);
+    if (fd < 0 || ::write(fd, bytes, size) != ssize_t(size) || ::close(fd) != 0) {
+        std::abort();
+    }
     return path;
 }
 
@@ -79,11 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte picks the key to write and a small buffer; the rest is the file.
     const Name& written = kNames[data[0] % kNameCount];
     const std::size_t small = 1 + data[0] / kNameCount;
-    const std::string file = folder() + "/Set.ini";
-    FILE* f = std::fopen(file.c_str(), "wb");
-    if (!f || std::fwrite(data + 1, 1, size - 1, f) != size - 1 || std::fclose(f) != 0) {
-        std::abort();
-    }
+    const std::string file = fileWith(data + 1, size - 1);
 
     std::string before[kNameCount];
     for (std::size_t i = 0; i < kNameCount; ++i) {
