@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace AppModul {
@@ -92,9 +93,10 @@ void readOption(int16_t& flag, const char* key, const char* defaultValue)
 // and used as it is, else written there now. Where that name holds a link, another user's file or
 // anything else that is not the user's own readable file, a private copy under a new name is written and
 // used instead, so that nothing is loaded from or written through what another user put there.
-QString defaultSound()
+// The user's own file of that name in the temporary folder, found whatever its case, or written there now
+// when the name is free; nothing when the name is taken by anything else.
+std::optional<QString> ownDefaultSound(const QString& name)
 {
-    const QString name = QStringLiteral("Default.wav");
     const QString wanted = platform::textFromFileName(platform::diskPath(Commands::TempDir + name));
     const std::string path = platform::fileNameFromText(wanted);
     if (platform::fs::isOwnRegularFile(path) && Commands::FileExists(wanted)) {
@@ -103,6 +105,18 @@ QString defaultSound()
     if (!platform::fs::nameTaken(path)
         && !Commands::ExtractResource(wanted, QStringLiteral("DEFAULT"), QStringLiteral("WAVE")).isEmpty()) {
         return wanted;
+    }
+    return std::nullopt;
+}
+
+QString defaultSound()
+{
+    const QString name = QStringLiteral("Default.wav");
+    // The private copy keeps one name per user, so that later starts find it again instead of adding more.
+    for (const QString& candidate : { name, QStringLiteral("Default-%1.wav").arg(::getuid()) }) {
+        if (const std::optional<QString> found = ownDefaultSound(candidate)) {
+            return *found;
+        }
     }
     if (const auto bytes = platform::loadResData(QStringLiteral("DEFAULT"), QStringLiteral("WAVE"))) {
         if (const auto own = platform::fs::writeUniqueFile(platform::fileNameFromText(Commands::TempDir), "Default-",

@@ -234,6 +234,10 @@ TEST_F(AppModulTest, WhatAnotherUserPutInTheTemporaryFolderIsNeitherLoadedNorWri
         EXPECT_TRUE(AppModul::DefaultWav.startsWith(folder + "/Default-")) << AppModul::DefaultWav.toStdString();
         EXPECT_EQ(QFileInfo(AppModul::DefaultWav).ownerId(), ::geteuid());
         EXPECT_EQ(testsupport::readFile(AppModul::DefaultWav).size(), 846);
+        // The next start finds that copy again instead of writing one more.
+        const QString copy = AppModul::DefaultWav;
+        AppModul::LoadSettings();
+        EXPECT_EQ(AppModul::DefaultWav, copy);
     }
 }
 
