@@ -3,15 +3,18 @@
 #include "app/commands.h"
 #include "app/mainform.h"
 #include "platform/core/filesys.h"
+#include "platform/core/wholefile.h"
 #include "platform/gui/filenames.h"
 #include "platform/gui/instance.h"
 #include "platform/gui/listbox.h"
+#include "platform/gui/resources.h"
+#include "platform/gui/sysfolders.h"
 #include "platform/gui/toolkit.h"
 
-#include <QCoreApplication>
 #include <QWidget>
 
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace AppModul {
@@ -86,6 +89,44 @@ void readOption(int16_t& flag, const char* key, const char* defaultValue)
     }
 }
 
+// The default sound in the temporary folder: the user's own "Default.wav" there, found whatever its case
+// and used as it is, else written there now. Where that name holds a link, another user's file or
+// anything else that is not the user's own readable file, a private copy under a new name is written and
+// used instead, so that nothing is loaded from or written through what another user put there.
+// The user's own file of that name in the temporary folder, found whatever its case, or written there now
+// when the name is free; nothing when the name is taken by anything else.
+std::optional<QString> ownDefaultSound(const QString& name)
+{
+    const QString wanted = platform::textFromFileName(platform::diskPath(Commands::TempDir + name));
+    const std::string path = platform::fileNameFromText(wanted);
+    if (platform::fs::isOwnRegularFile(path) && Commands::FileExists(wanted)) {
+        return wanted;
+    }
+    if (!platform::fs::nameTaken(path)
+        && !Commands::ExtractResource(wanted, QStringLiteral("DEFAULT"), QStringLiteral("WAVE")).isEmpty()) {
+        return wanted;
+    }
+    return std::nullopt;
+}
+
+QString defaultSound()
+{
+    const QString name = QStringLiteral("Default.wav");
+    // The private copy keeps one name per user, so that later starts find it again instead of adding more.
+    for (const QString& candidate : { name, QStringLiteral("Default-%1.wav").arg(::getuid()) }) {
+        if (const std::optional<QString> found = ownDefaultSound(candidate)) {
+            return *found;
+        }
+    }
+    if (const auto bytes = platform::loadResData(QStringLiteral("DEFAULT"), QStringLiteral("WAVE"))) {
+        if (const auto own = platform::fs::writeUniqueFile(platform::fileNameFromText(Commands::TempDir), "Default-",
+                                                           ".wav", bytes->toStdString(), platform::fs::newFileMode())) {
+            return platform::textFromFileName(*own);
+        }
+    }
+    return Commands::TempDir + name; // nothing could be written: the sound slots stay empty
+}
+
 } // namespace
 
 void setMainFormFactory(std::function<MainForm*()> factory)
@@ -124,7 +165,7 @@ void startInFolders()
 
 bool Main()
 {
-    if (!platform::acquireSingleInstance(QCoreApplication::applicationFilePath())) {
+    if (!platform::acquireSingleInstance(platform::programFile())) {
         return false;
     }
     Commands::InitPaths();
@@ -163,10 +204,7 @@ void LoadSettings()
 
     FillFolderList();
 
-    DefaultWav = Commands::TempDir + QStringLiteral("Default.wav");
-    if (!Commands::FileExists(DefaultWav)) {
-        Commands::ExtractResource(DefaultWav, QStringLiteral("DEFAULT"), QStringLiteral("WAVE"));
-    }
+    DefaultWav = defaultSound();
 }
 
 void FillFolderList()

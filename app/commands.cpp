@@ -2,14 +2,13 @@
 
 #include "platform/core/filesys.h"
 #include "platform/core/profile.h"
+#include "platform/core/wholefile.h"
 #include "platform/gui/filenames.h"
 #include "platform/gui/resources.h"
 #include "platform/gui/sysfolders.h"
 #include "platform/gui/toolkit.h"
 
 #include <QApplication>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QWidget>
 #include <cmath>
 #include <vector>
@@ -63,9 +62,15 @@ QString folderWithSlash(QString folder)
 
 void InitPaths()
 {
-    AppPath = QCoreApplication::applicationDirPath();
+    // From the executable's real path as bytes, so that a folder whose name is not UTF-8 is still found.
+    const QString program = platform::programFile();
+    const qsizetype slash = program.lastIndexOf(QLatin1Char('/'));
+    AppPath = program.left(slash + 1);
     AddBackslash(AppPath);
-    ExeName = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    ExeName = program.mid(slash + 1);
+    if (const qsizetype dot = ExeName.lastIndexOf(QLatin1Char('.')); dot > 0) {
+        ExeName.truncate(dot);
+    }
     TempDir = GetTempDir();
 }
 
@@ -178,9 +183,13 @@ QString ExtractResource(const QString& File, const QString& ResName, const QStri
     if (!bytes) {
         return QString();
     }
-    // Written beside the target and renamed over it: a failed write leaves no half file.
-    QSaveFile file(File);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit()) {
+    // Written whole or not at all; only the user's own file of that name is replaced, never a link or
+    // another user's file.
+    const std::string path = platform::diskPath(File);
+    const auto placement = platform::fs::isOwnRegularFile(path) ? platform::fs::Placement::Replace
+                                                                 : platform::fs::Placement::NewName;
+    if (!platform::fs::writeFileWhole(path, std::string_view(bytes->constData(), std::size_t(bytes->size())),
+                                      platform::fs::newFileMode(), placement)) {
         return QString();
     }
     return File;

@@ -2,6 +2,7 @@
 #include "app/appmodul.h"
 #include "mainwindow/form1.h"
 #include "platform/gui/endsignals.h"
+#include "platform/gui/sysfolders.h"
 #include "sound/dx7sound.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 
 int main(int argc, char** argv)
 {
+    platform::settleTempFolder();
     QApplication app(argc, argv);
     // The program ends on signals as on closing its window (below); SDL must not take them over.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

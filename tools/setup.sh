@@ -4,6 +4,7 @@ corvadel_packages=(
     qt6-base-dev libsdl2-dev libsndfile1-dev libsamplerate0-dev
     libgtest-dev
     fonts-liberation xvfb xauth xdotool
+    clang libclang-rt-14-dev
 )
 
 corvadel_install_missing() {

@@ -2,7 +2,9 @@
 
 #include "platform/core/asciicase.h"
 #include "platform/core/filesys.h"
+#include "platform/core/wholefile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -12,11 +14,14 @@
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace platform {
 
 namespace {
+
+// A settings file past this size is no settings file: it reads as holding nothing and is never rewritten.
+constexpr std::size_t kMaxFileSize = std::size_t(1) << 20;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 bool isBlank(char c)
 {
@@ -34,23 +39,25 @@ std::string_view trim(std::string_view s)
     return s;
 }
 
-std::vector<std::string> splitLines(const std::string& data)
+// Calls fn(index, line) for every line of text, each without its CRLF, LF or CR, until fn returns false.
+template<class Fn> void forEachLine(std::string_view text, Fn fn)
 {
-    std::vector<std::string> lines;
+    std::size_t index = 0;
     std::size_t start = 0;
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        if (data[i] == '\r' || data[i] == '\n') {
-            lines.emplace_back(data, start, i - start);
-            if (data[i] == '\r' && i + 1 < data.size() && data[i + 1] == '\n') {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            if (!fn(index++, text.substr(start, i - start))) {
+                return;
+            }
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
                 ++i;
             }
             start = i + 1;
         }
     }
-    if (start < data.size()) {
-        lines.emplace_back(data, start);
+    if (start < text.size()) {
+        fn(index, text.substr(start));
     }
-    return lines;
 }
 
 enum class LineKind { Blank, Comment, Section, Key, Other };
@@ -71,10 +78,9 @@ Line parse(std::string_view text)
     if (text.front() == ';') {
         return { LineKind::Comment, {}, {} };
     }
-    if (text.front() == '[') {
-        const std::size_t close = text.find(']');
-        const std::string_view inner = text.substr(1, close == std::string_view::npos ? text.npos : close - 1);
-        return { LineKind::Section, trim(inner), {} };
+    // "[" without "]" opens no section; such a line is read like any other.
+    if (const std::size_t close = text.find(']'); text.front() == '[' && close != std::string_view::npos) {
+        return { LineKind::Section, trim(text.substr(1, close - 1)), {} };
     }
     const std::size_t eq = text.find('=');
     if (eq == std::string_view::npos) {
@@ -83,42 +89,46 @@ Line parse(std::string_view text)
     return { LineKind::Key, trim(text.substr(0, eq)), trim(text.substr(eq + 1)) };
 }
 
-// Where a section's lines are: its header, and the first line after it that belongs to another section.
-struct SectionRange
+// Where a key is: the line of its section's header, its own line, and the section's last line of content
+// (where a new key goes). Only the first section of a name counts, and in it the first key of a name.
+struct Location
 {
-    std::size_t header = 0;
-    std::size_t end = 0;
+    std::optional<std::size_t> header;
+    std::optional<std::size_t> key;
+    std::string_view keyLine;
+    std::size_t lastContent = 0;
 };
 
-std::optional<SectionRange> findSection(const std::vector<std::string>& lines, std::string_view section)
+Location locate(std::string_view text, std::string_view section, std::string_view key)
 {
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const Line line = parse(lines[i]);
-        if (line.kind == LineKind::Section && ascii::equalIgnoringCase(line.name, section)) {
-            std::size_t end = i + 1;
-            while (end < lines.size() && parse(lines[end]).kind != LineKind::Section) {
-                ++end;
+    Location at;
+    bool inside = false;
+    forEachLine(text, [&](std::size_t index, std::string_view raw) {
+        const Line line = parse(raw);
+        if (line.kind == LineKind::Section) {
+            if (inside) {
+                return false;
             }
-            return SectionRange { i, end };
+            if (!at.header && ascii::equalIgnoringCase(line.name, section)) {
+                at.header = at.lastContent = index;
+                inside = true;
+            }
+        } else if (inside && (line.kind == LineKind::Key || line.kind == LineKind::Other)) {
+            at.lastContent = index;
+            if (line.kind == LineKind::Key && ascii::equalIgnoringCase(line.name, key)) {
+                at.key = index;
+                at.keyLine = raw;
+                return false;
+            }
         }
-    }
-    return std::nullopt;
+        return true;
+    });
+    return at;
 }
 
-std::optional<std::size_t> findKey(const std::vector<std::string>& lines, const SectionRange& range,
-                                   std::string_view key)
-{
-    for (std::size_t i = range.header + 1; i < range.end; ++i) {
-        const Line line = parse(lines[i]);
-        if (line.kind == LineKind::Key && ascii::equalIgnoringCase(line.name, key)) {
-            return i;
-        }
-    }
-    return std::nullopt;
-}
-
-// The whole of a regular file, or nullopt when it is missing or no regular file (a pipe never blocks us).
-std::optional<std::string> readRegularFile(const std::string& path)
+// The text of a settings file, or nullopt when it is missing, no regular file (a pipe never blocks us),
+// unreadable or past the size limit.
+std::optional<std::string> readSettingsFile(const std::string& path, struct stat* info = nullptr)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -126,21 +136,40 @@ std::optional<std::string> readRegularFile(const std::string& path)
     }
     struct stat st;
     std::optional<std::string> data;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        data.emplace();
-        char chunk[65536];
-        ssize_t n;
-        while ((n = ::read(fd, chunk, sizeof chunk)) > 0 || (n < 0 && errno == EINTR)) {
-            if (n > 0) {
-                data->append(chunk, std::size_t(n));
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && std::size_t(st.st_size) <= kMaxFileSize) {
+        // Room for one byte more than the file holds shows a file that grew meanwhile; it may grow up to
+        // one byte past the limit, which makes it too large.
+        std::string text(std::size_t(st.st_size) + 1, '\0');
+        std::size_t done = 0;
+        ssize_t n = 0;
+        while ((n = ::read(fd, text.data() + done, text.size() - done)) > 0 || (n < 0 && errno == EINTR)) {
+            done += n > 0 ? std::size_t(n) : 0;
+            if (done == text.size() && done <= kMaxFileSize) {
+                text.resize(std::min(done * 2, kMaxFileSize + 1));
+            } else if (done == text.size()) {
+                break;
             }
         }
-        if (n < 0) {
-            data.reset();
+        if (n >= 0 && done <= kMaxFileSize) {
+            text.resize(done);
+            data = std::move(text);
+            if (info) {
+                *info = st;
+            }
         }
     }
     ::close(fd);
     return data;
+}
+
+// The text without a leading UTF-8 byte-order mark; hadMark says whether it had one.
+std::string_view withoutMark(std::string_view text, bool* hadMark = nullptr)
+{
+    const bool marked = text.substr(0, kByteOrderMark.size()) == kByteOrderMark;
+    if (hadMark) {
+        *hadMark = marked;
+    }
+    return marked ? text.substr(kByteOrderMark.size()) : text;
 }
 
 std::string_view unquote(std::string_view value)
@@ -175,44 +204,32 @@ bool storable(const std::string& text)
     return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
 }
 
-bool writeAll(int fd, const std::string& data)
+std::string folderOf(const std::string& path)
 {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += std::size_t(n);
-    }
-    return true;
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-mode_t newFileMode()
+// The regular file that writing to an existing settings file changes: the file itself, or the regular file
+// in the same folder that a link leads to. nullopt for anything else, so that a write never leaves the
+// folder through a link.
+std::optional<std::string> writableTarget(const std::string& existing)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// Writes data to a new file beside path and renames it over path.
-bool replaceFile(const std::string& path, const std::string& data, mode_t mode)
-{
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        return false;
+    struct stat st;
+    if (::lstat(existing.c_str(), &st) != 0) {
+        return std::nullopt;
     }
-    bool ok = writeAll(fd, data) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
+    if (S_ISREG(st.st_mode)) {
+        return existing;
     }
-    return ok;
+    char target[PATH_MAX];
+    char folder[PATH_MAX];
+    if (!S_ISLNK(st.st_mode) || !::realpath(existing.c_str(), target)
+        || !::realpath(folderOf(existing).c_str(), folder) || folderOf(target) != folder
+        || ::stat(target, &st) != 0 || !S_ISREG(st.st_mode)) {
+        return std::nullopt;
+    }
+    return std::string(target);
 }
 
 } // namespace
@@ -227,17 +244,19 @@ std::size_t getPrivateProfileString(const std::string& section, const std::strin
     const std::string_view wantKey = trim(key);
     if (!wantKey.empty()) {
         const auto path = fs::resolveCase(file);
-        const auto data = path ? readRegularFile(*path) : std::nullopt;
+        const auto data = path ? readSettingsFile(*path) : std::nullopt;
         if (data) {
-            const auto lines = splitLines(*data);
-            if (const auto range = findSection(lines, wantSection)) {
-                if (const auto index = findKey(lines, *range, wantKey)) {
-                    return copyTruncated(unquote(parse(lines[*index]).value), buffer, size);
-                }
+            const Location at = locate(withoutMark(*data), wantSection, wantKey);
+            if (at.key) {
+                return copyTruncated(unquote(parse(at.keyLine).value), buffer, size);
             }
         }
     }
-    return copyTruncated(defaultValue, buffer, size);
+    std::string_view fallback = defaultValue;
+    while (!fallback.empty() && fallback.back() == ' ') {
+        fallback.remove_suffix(1);
+    }
+    return copyTruncated(fallback, buffer, size);
 }
 
 bool writePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
@@ -253,26 +272,21 @@ bool writePrivateProfileString(const std::string& section, const std::string& ke
 
     // The file as it is on disk (found in any case), or a new file in the existing folder.
     std::string path;
-    std::vector<std::string> lines;
-    mode_t mode = newFileMode();
+    std::string old;
+    mode_t mode = fs::newFileMode();
     if (const auto existing = fs::resolveCase(file)) {
-        char real[PATH_MAX];
+        const auto target = writableTarget(*existing);
         struct stat st;
-        if (!::realpath(existing->c_str(), real) || ::stat(real, &st) != 0 || !S_ISREG(st.st_mode)
-            || ::access(real, W_OK) != 0) {
-            return false;
-        }
-        const auto data = readRegularFile(real);
+        auto data = target && ::access(target->c_str(), W_OK) == 0 ? readSettingsFile(*target, &st) : std::nullopt;
         if (!data) {
             return false;
         }
-        path = real;
-        lines = splitLines(*data);
+        path = *target;
+        old = std::move(*data);
         mode = st.st_mode & 07777;
     } else {
         const std::size_t slash = file.rfind('/');
-        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
-        const auto resolvedFolder = fs::resolveCase(folder);
+        const auto resolvedFolder = fs::resolveCase(folderOf(file));
         const std::string name = file.substr(slash == std::string::npos ? 0 : slash + 1);
         if (!resolvedFolder || name.empty()) {
             return false;
@@ -280,33 +294,34 @@ bool writePrivateProfileString(const std::string& section, const std::string& ke
         path = (resolvedFolder->back() == '/' ? *resolvedFolder : *resolvedFolder + "/") + name;
     }
 
+    bool marked = false;
+    const std::string_view text = withoutMark(old, &marked);
+    const Location at = locate(text, wantSection, wantKey);
     const std::string entry = wantKey + "=" + value;
-    if (const auto range = findSection(lines, wantSection)) {
-        if (const auto index = findKey(lines, *range, wantKey)) {
-            lines[*index] = std::string(parse(lines[*index]).name) + "=" + value;
-        } else {
-            // After the section's last line of content, so that blank lines and comments before the next
-            // section stay with it.
-            std::size_t at = range->header + 1;
-            for (std::size_t i = range->header + 1; i < range->end; ++i) {
-                const LineKind kind = parse(lines[i]).kind;
-                if (kind == LineKind::Key || kind == LineKind::Other) {
-                    at = i + 1;
-                }
-            }
-            lines.insert(lines.begin() + std::ptrdiff_t(at), entry);
-        }
-    } else {
-        lines.push_back("[" + wantSection + "]");
-        lines.push_back(entry);
-    }
-
     std::string data;
-    for (const auto& line : lines) {
-        data += line;
-        data += "\r\n";
+    data.reserve(old.size() + entry.size() + wantSection.size() + 8);
+    if (marked) {
+        data += kByteOrderMark;
     }
-    return replaceFile(path, data, mode);
+    forEachLine(text, [&](std::size_t index, std::string_view line) {
+        if (at.key && index == *at.key) {
+            data += parse(line).name; // the file's spelling of the key stays
+            data += "=" + value;
+        } else {
+            data += line;
+        }
+        data += "\r\n";
+        // A new key goes after the section's last line of content, so that blank lines and comments before
+        // the next section stay with it.
+        if (!at.key && at.header && index == at.lastContent) {
+            data += entry + "\r\n";
+        }
+        return true;
+    });
+    if (!at.header) {
+        data += "[" + wantSection + "]\r\n" + entry + "\r\n";
+    }
+    return fs::writeFileWhole(path, data, mode, fs::Placement::Replace);
 }
 
 } // namespace platform

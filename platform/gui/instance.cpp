@@ -1,37 +1,52 @@
 #include "platform/gui/instance.h"
 
+#include "platform/gui/filenames.h"
 #include "platform/gui/sysfolders.h"
 
 #include <QCryptographicHash>
-#include <QFileInfo>
-#include <QLockFile>
+#include <cerrno>
+#include <fcntl.h>
 #include <map>
-#include <memory>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
 QString singleInstanceLockPath(const QString& executablePath)
 {
-    const QString full = QFileInfo(executablePath).absoluteFilePath();
-    const QByteArray hash = QCryptographicHash::hash(full.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    return tempFolder() + QStringLiteral("corvadel-") + QString::fromLatin1(hash) + QStringLiteral(".lock");
+    const QString folder = privateFolder();
+    if (folder.isEmpty()) {
+        return QString();
+    }
+    const QByteArray bytes = QByteArray::fromStdString(fileNameFromText(executablePath));
+    const QByteArray hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(16);
+    return folder + QStringLiteral("corvadel-") + QString::fromLatin1(hash) + QStringLiteral(".lock");
 }
 
 bool acquireSingleInstance(const QString& executablePath)
 {
-    // Held until the process ends; the lock file goes with the last reference.
-    static std::map<QString, std::unique_ptr<QLockFile>> held;
+    // Descriptors of the locks held, kept open until the process ends.
+    static std::map<QString, int> held;
     const QString path = singleInstanceLockPath(executablePath);
-    if (held.count(path)) {
+    if (path.isEmpty() || held.count(path)) {
         return true;
     }
-    auto lock = std::make_unique<QLockFile>(path);
-    lock->setStaleLockTime(0); // only a dead owner makes a lock stale, never its age
-    if (lock->tryLock(0)) {
-        held.emplace(path, std::move(lock));
+    const int fd = ::open(fileNameFromText(path).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
         return true;
     }
-    return lock->error() != QLockFile::LockFailedError;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        held.emplace(path, fd);
+        return true;
+    }
+    const bool another = errno == EWOULDBLOCK;
+    ::close(fd);
+    return !another;
 }
 
 } // namespace platform

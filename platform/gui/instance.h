@@ -1,17 +1,18 @@
-// One running instance per executable.
+// One running instance per executable and user.
 #pragma once
 
 #include <QString>
 
 namespace platform {
 
-// True for the first instance of the executable at executablePath, which then holds a lock file in the
-// temporary folder until the process ends (a second call in the same process is true again). False when
-// another live process holds it. A lock left behind by a process that has died does not count, and a
-// lock that cannot be made at all (temporary folder not writable) lets the program start.
+// True for the first instance of the executable at executablePath, which then holds an flock on a lock
+// file in the user's private folder (sysfolders.h) until the process ends; the kernel drops it with the
+// process, so a crash leaves nothing that blocks a start. A second call in the same process is true again.
+// False only while another live process of this user holds it; a lock that cannot be made at all (no
+// private folder) lets the program start.
 bool acquireSingleInstance(const QString& executablePath);
 
-// The lock file used for an executable.
+// The lock file used for an executable; empty when there is no private folder for it.
 QString singleInstanceLockPath(const QString& executablePath);
 
 } // namespace platform

@@ -6,9 +6,12 @@
 #include "tests/common/testsupport.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -196,10 +199,46 @@ TEST_F(AppModulTest, MissingSettingsGiveDefaultsAndTheDefaultSoundIsWrittenOnce)
     EXPECT_TRUE(written.startsWith("RIFF"));
     EXPECT_TRUE(written.endsWith(QByteArray(2, '\0')));
 
-    // An existing file of that name is used as it is, whatever it holds.
-    ASSERT_TRUE(testsupport::writeFile(AppModul::DefaultWav, "mine"));
+    // An existing file of the user's is used as it is, whatever it holds and whatever the case of its name.
+    ASSERT_TRUE(QFile::remove(AppModul::DefaultWav));
+    ASSERT_TRUE(testsupport::writeFile(temp.file("DEFAULT.WAV"), "mine"));
     AppModul::LoadSettings();
+    EXPECT_EQ(AppModul::DefaultWav, temp.file("DEFAULT.WAV"));
+    EXPECT_EQ(QDir(temp.path()).entryList(QDir::Files), QStringList { "DEFAULT.WAV" });
     EXPECT_EQ(testsupport::readFile(AppModul::DefaultWav), QByteArray("mine"));
+}
+
+TEST_F(AppModulTest, WhatAnotherUserPutInTheTemporaryFolderIsNeitherLoadedNorWrittenThrough)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs the superuser to act as a second user";
+    }
+    // A shared temporary folder like /tmp: "Default.wav" is a link another user planted there, pointing into
+    // a folder only we can reach; in a second such folder it is another user's file.
+    testsupport::TempFolder other;
+    for (const QString& folder : { temp.path(), other.path() }) {
+        ASSERT_EQ(::chmod(folder.toLocal8Bit().constData(), 01777), 0);
+    }
+    const QString target = program.file("planted.wav");
+    ASSERT_TRUE(testsupport::runAsNobody([&] {
+        ASSERT_EQ(::symlink(target.toLocal8Bit().constData(), temp.file("Default.wav").toLocal8Bit().constData()), 0);
+        ASSERT_TRUE(testsupport::writeFile(other.file("DEFAULT.wav"), "RIFF of theirs"));
+    }));
+
+    for (const QString& folder : { temp.path(), other.path() }) {
+        Commands::TempDir = folder + "/";
+        AppModul::LoadSettings();
+        EXPECT_FALSE(QFile::exists(target));
+        EXPECT_EQ(testsupport::readFile(other.file("DEFAULT.wav")), "RIFF of theirs");
+        // A private copy of the default sound is used instead.
+        EXPECT_TRUE(AppModul::DefaultWav.startsWith(folder + "/Default-")) << AppModul::DefaultWav.toStdString();
+        EXPECT_EQ(QFileInfo(AppModul::DefaultWav).ownerId(), ::geteuid());
+        EXPECT_EQ(testsupport::readFile(AppModul::DefaultWav).size(), 846);
+        // The next start finds that copy again instead of writing one more.
+        const QString copy = AppModul::DefaultWav;
+        AppModul::LoadSettings();
+        EXPECT_EQ(AppModul::DefaultWav, copy);
+    }
 }
 
 } // namespace

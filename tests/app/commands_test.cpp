@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using testsupport::readFile;
 using testsupport::TempFolder;
@@ -140,8 +141,11 @@ TEST(CommandsPaths, SystemFoldersEndInASeparator)
     const QByteArray saved = qgetenv("TMPDIR");
     qputenv("TMPDIR", dir.path().toUtf8());
     const QString temp = Commands::GetTempDir();
+    qputenv("TMPDIR", dir.file("missing").toUtf8()); // never the file-system root
+    const QString fallback = Commands::GetTempDir();
     qputenv("TMPDIR", saved);
     EXPECT_EQ(temp, dir.path() + "/");
+    EXPECT_EQ(fallback, "/tmp/");
 
     Commands::InitPaths();
     EXPECT_EQ(Commands::AppPath, QCoreApplication::applicationDirPath() + "/");
@@ -242,6 +246,11 @@ TEST(CommandsResources, DefaultSoundIsWrittenWhole)
     writeFile(target, QByteArray(5000, 'g'));
     EXPECT_EQ(Commands::ExtractResource(target, "default", "wave"), target);
     EXPECT_EQ(readFile(target), wav);
+
+    // Never written through a link, even one that leads nowhere yet.
+    ASSERT_EQ(::symlink("planted.wav", dir.file("Link.wav").toLocal8Bit().constData()), 0);
+    EXPECT_EQ(Commands::ExtractResource(dir.file("Link.wav"), "DEFAULT", "WAVE"), "");
+    EXPECT_FALSE(QFile::exists(dir.file("planted.wav")));
 
     EXPECT_EQ(Commands::ExtractResource(dir.file("x.wav"), "MISSING", "WAVE"), "");
     EXPECT_FALSE(QFile::exists(dir.file("x.wav")));

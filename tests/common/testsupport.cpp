@@ -1,7 +1,13 @@
 #include "tests/common/testsupport.h"
 
 #include <QFile>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sndfile.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -51,6 +57,38 @@ bool writeWav(const QString& path, int frames, int channels, int rate,
 bool writeLevelWav(const QString& path, float value, int frames)
 {
     return writeWav(path, frames, 2, 44100, [value](int, int) { return value; });
+}
+
+int startAsNobody(const std::function<void()>& body)
+{
+    const passwd* nobody = ::getpwnam("nobody");
+    if (::geteuid() == 0 && !nobody) {
+        return -1;
+    }
+    const uid_t uid = nobody ? nobody->pw_uid : 0;
+    const gid_t gid = nobody ? nobody->pw_gid : 0;
+    std::fflush(nullptr); // nothing buffered is printed twice
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)) {
+            ::_exit(2);
+        }
+        body();
+        std::fflush(nullptr);
+        ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    return child;
+}
+
+bool finishChild(int child)
+{
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool runAsNobody(const std::function<void()>& body)
+{
+    return finishChild(startAsNobody(body));
 }
 
 } // namespace testsupport

@@ -31,6 +31,15 @@ QByteArray readFile(const QString& path);
 // -1..1; false on failure.
 bool writeWav(const QString& path, int frames, int channels, int rate,
               const std::function<float(int frame, int channel)>& sampleAt);
+// Starts body in a child process as another user: "nobody" when this process is the superuser (whom
+// permission bits do not bind), else as this same user; the child ends when body returns. Folders it must
+// reach need to be open to it. -1 when it cannot be started.
+int startAsNobody(const std::function<void()>& body);
+// Waits for such a child: true when it ran body without a failed expectation (the child prints its own).
+bool finishChild(int child);
+// Both of the above.
+bool runAsNobody(const std::function<void()>& body);
+
 // A short constant-valued stereo WAV (the value says which file a test hears).
 bool writeLevelWav(const QString& path, float value, int frames = 4410);
 

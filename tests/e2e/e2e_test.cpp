@@ -15,6 +15,11 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -79,6 +84,44 @@ TEST_F(EndToEnd, PressAPhrasePlaysTheSetTogetherAndClosingStoresTheOptions)
     EXPECT_EQ(testsupport::readFile(folder.file("Corvadel.ini")),
               QByteArray("[Vellmarin Corvadel]\r\nShowEnding=1\r\nAutoPlay=1\r\nPhraseSync=1\r\n"));
     EXPECT_EQ(testsupport::readFile(folder.file("Set/A.ini")), setSettings);
+}
+
+TEST_F(EndToEnd, AProgramFolderNotInUtf8AndAMissingTemporaryFolderKeepItsFilesInPlace)
+{
+    // The program in a folder named in Latin-1, started through a link, with TMPDIR naming no folder.
+    const std::string odd = QFile::encodeName(folder.path()).toStdString() + "/Caf\xe9";
+    ASSERT_EQ(::mkdir(odd.c_str(), 0755), 0);
+    ASSERT_EQ(::rename(QFile::encodeName(exe).constData(), (odd + "/Corvadel").c_str()), 0);
+    ASSERT_EQ(::mkdir((odd + "/Set").c_str(), 0755), 0);
+    const QByteArray options = "[Vellmarin Corvadel]\nShowEnding=1\nAutoPlay=0\nPhraseSync=1\n";
+    ASSERT_TRUE(std::ofstream(odd + "/Corvadel.ini", std::ios::binary) << options.constData());
+    ASSERT_EQ(::symlink("Caf\xe9/Corvadel", QFile::encodeName(folder.file("launch")).constData()), 0);
+    const auto rootEntries = [] {
+        return QDir("/").entryList(QDir::AllEntries | QDir::Hidden | QDir::System).join(" ").toStdString();
+    };
+    const std::string rootBefore = rootEntries();
+
+    QProcess player;
+    QProcessEnvironment env = environment();
+    env.insert("TMPDIR", temp.file("missing"));
+    env.insert("XDG_RUNTIME_DIR", temp.path()); // the lock goes there, not into the real /tmp
+    player.setProcessEnvironment(env);
+    player.setProcessChannelMode(QProcess::ForwardedChannels);
+    player.start(folder.file("launch"), {});
+    ASSERT_TRUE(player.waitForStarted());
+    const QString window = xdotool({ "search", "--sync", "--onlyvisible", "--name", "^Vellmarin Corvadel$" }, 60000)
+                               .out.section('\n', 0, 0);
+    ASSERT_FALSE(window.isEmpty());
+    EXPECT_EQ(run(QStringLiteral(CORVADEL_XCLOSE), { window }).exitCode, 0);
+    ASSERT_TRUE(player.waitForFinished(30000));
+
+    // The options went back to the program folder's own file (rewritten with CRLF); nothing was made at
+    // the root (options file, default sound, lock, the toolkit's runtime folder).
+    std::ifstream written(odd + "/Corvadel.ini", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(written)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "[Vellmarin Corvadel]\r\nShowEnding=1\r\nAutoPlay=0\r\nPhraseSync=1\r\n");
+    EXPECT_EQ(rootEntries(), rootBefore);
+    std::filesystem::remove_all(odd); // a name the toolkit cannot remove
 }
 
 TEST_F(EndToEnd, DeletePhraseFromThePopupDeletesItsFileAndRefillsTheLists)

@@ -5,7 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <QFileInfo>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using testsupport::readFile;
@@ -109,11 +112,18 @@ TEST(ProfileRead, BrokenFilesReadAsNothingFound)
     writeFile(dir.file("binary.ini"), garbage);
     EXPECT_EQ(read(dir.file("binary.ini"), "S", "k").text, "<default>");
 
-    // A 1 MB line, then a section without a final line break.
-    writeFile(dir.file("long.ini"), QByteArray(1 << 20, '[') + "\n[S]\nk=found");
+    // A line of nearly 1 MB, then a section without a final line break.
+    writeFile(dir.file("long.ini"), QByteArray((1 << 20) - 100, '[') + "\n[S]\nk=found");
     EXPECT_EQ(read(dir.file("long.ini"), "S", "k").text, "found");
-    writeFile(dir.file("longkey.ini"), "[S]\n" + QByteArray(1 << 20, 'k') + "=x");
+    writeFile(dir.file("longkey.ini"), "[S]\n" + QByteArray((1 << 20) - 100, 'k') + "=x");
     EXPECT_EQ(read(dir.file("longkey.ini"), "S", "k").text, "<default>");
+
+    // Past 1 MB a file holds nothing, and a write leaves it as it is rather than rewrite it from nothing.
+    const QByteArray huge = "[S]\nk=found\n" + QByteArray(1 << 20, '\n');
+    writeFile(dir.file("huge.ini"), huge);
+    EXPECT_EQ(read(dir.file("huge.ini"), "S", "k").text, "<default>");
+    EXPECT_FALSE(write(dir.file("huge.ini"), "S", "k", "1"));
+    EXPECT_EQ(readFile(dir.file("huge.ini")), huge);
 
     EXPECT_EQ(read(dir.file("missing.ini"), "S", "k").text, "<default>");
     EXPECT_EQ(read(dir.path(), "S", "k").text, "<default>");
@@ -197,22 +207,91 @@ TEST(ProfileWrite, FailsWithoutChangingAnything)
               QStringList { "a.ini" });
 }
 
-TEST(ProfileWrite, ReadOnlyFilesAndFoldersAreLeftAlone)
+TEST(ProfileRead, HeaderWithoutBracketByteOrderMarkAndBlanksAfterTheDefault)
 {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "permission bits do not bind the superuser";
-    }
     TempFolder dir;
     const QString f = dir.file("a.ini");
-    writeFile(f, "[S]\nk=1\n");
-    QFile::setPermissions(f, QFileDevice::ReadOwner);
-    EXPECT_FALSE(write(f, "S", "k", "2"));
-    QFile::setPermissions(f, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    writeFile(f, "\xEF\xBB\xBF[S]\nk=1\n[bad header\nafter=2\n[T]\nk=3\n");
+    EXPECT_EQ(read(f, "S", "k").text, "1");
+    EXPECT_EQ(read(f, "S", "after").text, "2");
+    EXPECT_EQ(read(f, "bad header", "after").text, "<default>");
+    EXPECT_EQ(read(f, "T", "k").text, "3");
+    EXPECT_EQ(read(f, "S", "missing", 2048, "default \t  ").text, "default \t");
 
-    QDir(dir.path()).mkdir("ro");
-    QFile::setPermissions(dir.file("ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    EXPECT_FALSE(write(dir.file("ro/a.ini"), "S", "k", "2"));
-    QFile::setPermissions(dir.file("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    EXPECT_FALSE(QFile::exists(dir.file("ro/a.ini")));
-    EXPECT_EQ(readFile(f), "[S]\nk=1\n");
+    // The mark stays at the front when the file is written.
+    EXPECT_TRUE(write(f, "S", "k", "4"));
+    EXPECT_EQ(readFile(f), "\xEF\xBB\xBF[S]\r\nk=4\r\n[bad header\r\nafter=2\r\n[T]\r\nk=3\r\n");
+}
+
+TEST(ProfileWrite, LinksAreFollowedOnlyToAFileInTheSameFolder)
+{
+    TempFolder dir;
+    QDir(dir.path()).mkdir("Set");
+    const QByteArray outside = "#!/bin/sh\necho hello\n";
+    writeFile(dir.file("script.sh"), outside);
+    writeFile(dir.file("Set/Real.ini"), "[S]\nk=1\n");
+    const auto link = [&dir](const char* target, const char* name) {
+        ASSERT_EQ(::symlink(target, dir.file(name).toLocal8Bit().constData()), 0);
+    };
+    link("../script.sh", "Set/Out.ini");
+    link("/corvadel-no-such-file.ini", "Set/Dangling.ini");
+    link(".", "Set/Folder.ini");
+    link("Real.ini", "Set/Take.ini");
+
+    EXPECT_FALSE(write(dir.file("Set/Out.ini"), "Vellmarin Corvadel", "Level1", "80"));
+    EXPECT_FALSE(write(dir.file("Set/Dangling.ini"), "S", "k", "2"));
+    EXPECT_FALSE(write(dir.file("Set/Folder.ini"), "S", "k", "2"));
+    EXPECT_EQ(readFile(dir.file("script.sh")), outside);
+    EXPECT_FALSE(QFile::exists("/corvadel-no-such-file.ini"));
+
+    EXPECT_TRUE(write(dir.file("Set/take.ini"), "S", "k", "2"));
+    EXPECT_EQ(readFile(dir.file("Set/Real.ini")), "[S]\r\nk=2\r\n");
+    EXPECT_TRUE(QFileInfo(dir.file("Set/Take.ini")).isSymLink());
+}
+
+TEST(ProfileWrite, AKilledWriterLeavesNothingTheNextWriteDoesNotClear)
+{
+    TempFolder dir;
+    const QString f = dir.file("Set.ini");
+    QByteArray big = "[S]\n";
+    for (int i = 0; i < 20000; ++i) {
+        big += "Key" + QByteArray::number(i) + "=" + QByteArray(30, 'v') + "\n";
+    }
+    writeFile(f, big);
+    for (int round = 0; round < 40; ++round) {
+        const pid_t writer = ::fork();
+        if (writer == 0) {
+            for (int i = 0;; ++i) {
+                platform::writePrivateProfileString("S", "k", std::to_string(i), f.toStdString());
+            }
+        }
+        ::usleep(useconds_t(1000 + round * 250));
+        ::kill(writer, SIGKILL);
+        ::waitpid(writer, nullptr, 0);
+    }
+    EXPECT_TRUE(write(f, "S", "k", "done"));
+    EXPECT_EQ(read(f, "S", "k").text, "done");
+    EXPECT_EQ(read(f, "S", "Key19999").text, std::string(30, 'v'));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList { "Set.ini" });
+}
+
+TEST(ProfileWrite, ReadOnlyFilesAndFoldersAreLeftAlone)
+{
+    TempFolder dir;
+    ASSERT_EQ(::chmod(dir.path().toLocal8Bit().constData(), 0777), 0);
+    EXPECT_TRUE(testsupport::runAsNobody([&dir] {
+        const QString f = dir.file("a.ini");
+        writeFile(f, "[S]\nk=1\n");
+        QFile::setPermissions(f, QFileDevice::ReadOwner);
+        EXPECT_FALSE(write(f, "S", "k", "2"));
+        QFile::setPermissions(f, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+
+        QDir(dir.path()).mkdir("ro");
+        QFile::setPermissions(dir.file("ro"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        EXPECT_FALSE(write(dir.file("ro/a.ini"), "S", "k", "2"));
+        QFile::setPermissions(dir.file("ro"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        EXPECT_FALSE(QFile::exists(dir.file("ro/a.ini")));
+        EXPECT_EQ(readFile(f), "[S]\nk=1\n");
+    }));
 }

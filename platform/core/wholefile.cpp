@@ -1,0 +1,167 @@
+#include "platform/core/wholefile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform::fs {
+
+namespace {
+
+struct Split
+{
+    std::string folder; // "." for the current folder
+    std::string name;
+};
+
+Split split(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return { ".", path };
+    }
+    return { slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1) };
+}
+
+// The one name a finished file has before it is renamed over its target; a writer killed just then
+// leaves it, and the next write to the same target removes it.
+std::string stagingName(const Split& s)
+{
+    return s.folder + "/." + s.name + ".corvadel~";
+}
+
+bool writeAll(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        data.remove_prefix(std::size_t(n));
+    }
+    return true;
+}
+
+bool fill(int fd, std::string_view bytes, mode_t mode)
+{
+    return writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+}
+
+// Removes what a killed writer left under the staging name; never a folder.
+void clearStaging(const std::string& staging)
+{
+    struct stat st;
+    if (::lstat(staging.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
+        ::unlink(staging.c_str());
+    }
+}
+
+// Gives the finished file `from` (a name) its place at `to`.
+bool place(const std::string& from, const std::string& to, Placement placement)
+{
+    if (placement == Placement::Replace) {
+        return ::rename(from.c_str(), to.c_str()) == 0;
+    }
+    return ::link(from.c_str(), to.c_str()) == 0; // fails on any existing name, links included
+}
+
+// Fallback for file systems without unnamed files: the staging name is created exclusively.
+bool writeThroughStaging(const Split& s, const std::string& path, std::string_view bytes, mode_t mode,
+                         Placement placement)
+{
+    const std::string staging = stagingName(s);
+    clearStaging(staging);
+    const int fd = ::open(staging.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = fill(fd, bytes, mode);
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && place(staging, path, placement);
+    if (!ok || placement == Placement::NewName) {
+        ::unlink(staging.c_str());
+    }
+    return ok;
+}
+
+} // namespace
+
+bool writeFileWhole(const std::string& path, std::string_view bytes, mode_t mode, Placement placement)
+{
+    const Split s = split(path);
+    if (s.name.empty() || s.name == "." || s.name == "..") {
+        return false;
+    }
+    const int fd = ::open(s.folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        if (errno == EOPNOTSUPP || errno == EISDIR) {
+            return writeThroughStaging(s, path, bytes, mode, placement);
+        }
+        return false;
+    }
+    bool ok = fill(fd, bytes, mode);
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (ok && placement == Placement::NewName) {
+        ok = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    } else if (ok) {
+        const std::string staging = stagingName(s);
+        clearStaging(staging);
+        ok = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, staging.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        if (ok && !place(staging, path, placement)) {
+            ::unlink(staging.c_str());
+            ok = false;
+        }
+    }
+    ::close(fd);
+    return ok;
+}
+
+std::optional<std::string> writeUniqueFile(const std::string& folder, const std::string& prefix,
+                                           const std::string& suffix, std::string_view bytes, mode_t mode)
+{
+    static constexpr std::string_view letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device seed;
+    std::mt19937 random(seed());
+    std::uniform_int_distribution<std::size_t> pick(0, letters.size() - 1);
+    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = prefix;
+        for (int i = 0; i < 6; ++i) {
+            name += letters[pick(random)];
+        }
+        const std::string path = base + name + suffix;
+        if (writeFileWhole(path, bytes, mode, Placement::NewName)) {
+            return path;
+        }
+        if (!nameTaken(path)) {
+            return std::nullopt; // failed for another reason than the name
+        }
+    }
+    return std::nullopt;
+}
+
+bool isOwnRegularFile(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid();
+}
+
+bool nameTaken(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+mode_t newFileMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace platform::fs
