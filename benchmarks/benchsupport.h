@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -14,6 +15,13 @@
 #include <vector>
 
 namespace bench {
+
+// A window benchmark runs without a screen and, unless told otherwise, with SDL's silent driver.
+inline void headlessDefaults()
+{
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 0);
+}
 
 // Median wall time of a step, in milliseconds.
 inline double medianMs(int runs, const std::function<void()>& step)

@@ -83,10 +83,7 @@ double startMs(const QString& self, const QString& program, const QString& temp)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) {
-        qputenv("SDL_AUDIODRIVER", "dummy");
-    }
+    bench::headlessDefaults();
     QApplication app(argc, argv);
     if (argc == 4 && QString(argv[1]) == "--start") {
         return startInChild(app, argv[2], argv[3]);

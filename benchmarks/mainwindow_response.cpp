@@ -43,10 +43,7 @@ void writePhrase(const QString& path, double seconds)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) {
-        qputenv("SDL_AUDIODRIVER", "dummy");
-    }
+    bench::headlessDefaults();
     QApplication app(argc, argv);
     QTemporaryDir program;
     QTemporaryDir temp;
