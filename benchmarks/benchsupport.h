@@ -20,7 +20,10 @@ namespace bench {
 inline void headlessDefaults()
 {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ::setenv("SDL_AUDIODRIVER", "dummy", 0);
+    const char* driver = ::getenv("SDL_AUDIODRIVER");
+    if (driver == nullptr || *driver == '\0') {
+        ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    }
 }
 
 // Median wall time of a step, in milliseconds.
