@@ -12,6 +12,10 @@
 #include <cstddef>
 #include <string>
 
+namespace platform::fs {
+class HeldFolder;
+}
+
 namespace platform {
 
 // Copies the value of Key in Section into buffer, one pair of enclosing quotes (" or ') removed, or
@@ -28,5 +32,14 @@ std::size_t getPrivateProfileString(const std::string& section, const std::strin
 // read-only, or a name or value cannot be stored (line breaks or NULs; "]" in a section, "=" in a key).
 bool writePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
                                const std::string& file);
+
+// The same for the settings file `name` in a held folder (heldfolder.h): read and written through the
+// folder's descriptor, never through a link that leads out of it. The name is found exactly, else with its
+// extension in another case (a file another system wrote).
+std::size_t getPrivateProfileString(const std::string& section, const std::string& key, const std::string& defaultValue,
+                                    char* buffer, std::size_t size, const fs::HeldFolder& folder,
+                                    const std::string& name);
+bool writePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
+                               const fs::HeldFolder& folder, const std::string& name);
 
 } // namespace platform

@@ -11,6 +11,8 @@
 
 namespace platform::fs {
 
+class HeldFolder;
+
 enum class Placement {
     NewName, // only where nothing (not even a dangling link) has the name yet
     Replace, // renamed over whatever has the name (a link is replaced, never followed)
@@ -19,6 +21,9 @@ enum class Placement {
 // Writes bytes as the file at path with the permission bits mode (exactly, whatever the umask). False,
 // with nothing changed, when the folder is missing or not writable, or, for NewName, the name is taken.
 bool writeFileWhole(const std::string& path, std::string_view bytes, mode_t mode, Placement placement);
+// The same for the entry `name` of a held folder (heldfolder.h), written through its descriptor.
+bool writeFileWhole(const HeldFolder& folder, const std::string& name, std::string_view bytes, mode_t mode,
+                    Placement placement);
 
 // Writes bytes as a new file in folder named prefix, six random letters or digits and suffix; the path
 // of that file, or nullopt when none could be made.
