@@ -1,6 +1,10 @@
 #include "platform/core/wholefile.h"
 
+#include "platform/core/heldfolder.h"
+
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -26,10 +30,17 @@ Split split(const std::string& path)
 }
 
 // The one name a finished file has before it is renamed over its target; a writer killed just then
-// leaves it, and the next write to the same target removes it.
-std::string stagingName(const Split& s)
+// leaves it, and the next write to the same target removes it. Short and legal whatever the target's
+// length: a hash of the target's name (FNV-1a), never the name itself.
+std::string stagingName(std::string_view name)
 {
-    return s.folder + "/." + s.name + ".corvadel~";
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const char c : name) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return std::string(".corvadel-") + hex + "~";
 }
 
 bool writeAll(int fd, std::string_view data)
@@ -52,39 +63,37 @@ bool fill(int fd, std::string_view bytes, mode_t mode)
     return writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
 }
 
-// Removes what a killed writer left under the staging name; never a folder.
-void clearStaging(const std::string& staging)
+// Removes what a killed writer left under the staging name; never a folder (unlinkat without
+// AT_REMOVEDIR removes none).
+void clearStaging(int dirFd, const std::string& staging)
 {
-    struct stat st;
-    if (::lstat(staging.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) {
-        ::unlink(staging.c_str());
-    }
+    ::unlinkat(dirFd, staging.c_str(), 0);
 }
 
-// Gives the finished file `from` (a name) its place at `to`.
-bool place(const std::string& from, const std::string& to, Placement placement)
+// Gives the finished file `from` its place at `to`, both names in the folder dirFd.
+bool place(int dirFd, const std::string& from, const std::string& to, Placement placement)
 {
     if (placement == Placement::Replace) {
-        return ::rename(from.c_str(), to.c_str()) == 0;
+        return ::renameat(dirFd, from.c_str(), dirFd, to.c_str()) == 0;
     }
-    return ::link(from.c_str(), to.c_str()) == 0; // fails on any existing name, links included
+    return ::linkat(dirFd, from.c_str(), dirFd, to.c_str(), 0) == 0; // fails on any existing name, links too
 }
 
 // Fallback for file systems without unnamed files: the staging name is created exclusively.
-bool writeThroughStaging(const Split& s, const std::string& path, std::string_view bytes, mode_t mode,
+bool writeThroughStaging(int dirFd, const std::string& name, std::string_view bytes, mode_t mode,
                          Placement placement)
 {
-    const std::string staging = stagingName(s);
-    clearStaging(staging);
-    const int fd = ::open(staging.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const std::string staging = stagingName(name);
+    clearStaging(dirFd, staging);
+    const int fd = ::openat(dirFd, staging.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         return false;
     }
     bool ok = fill(fd, bytes, mode);
     ok = ::close(fd) == 0 && ok;
-    ok = ok && place(staging, path, placement);
+    ok = ok && place(dirFd, staging, name, placement);
     if (!ok || placement == Placement::NewName) {
-        ::unlink(staging.c_str());
+        ::unlinkat(dirFd, staging.c_str(), 0);
     }
     return ok;
 }
@@ -94,26 +103,33 @@ bool writeThroughStaging(const Split& s, const std::string& path, std::string_vi
 bool writeFileWhole(const std::string& path, std::string_view bytes, mode_t mode, Placement placement)
 {
     const Split s = split(path);
-    if (s.name.empty() || s.name == "." || s.name == "..") {
+    return writeFileWhole(HeldFolder::open(s.folder), s.name, bytes, mode, placement);
+}
+
+bool writeFileWhole(const HeldFolder& folder, const std::string& name, std::string_view bytes, mode_t mode,
+                    Placement placement)
+{
+    if (!folder.isOpen() || !isPlainName(name)) {
         return false;
     }
-    const int fd = ::open(s.folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    const int dirFd = folder.fd();
+    const int fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) {
         if (errno == EOPNOTSUPP || errno == EISDIR) {
-            return writeThroughStaging(s, path, bytes, mode, placement);
+            return writeThroughStaging(dirFd, name, bytes, mode, placement);
         }
         return false;
     }
     bool ok = fill(fd, bytes, mode);
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     if (ok && placement == Placement::NewName) {
-        ok = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        ok = ::linkat(AT_FDCWD, self.c_str(), dirFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
     } else if (ok) {
-        const std::string staging = stagingName(s);
-        clearStaging(staging);
-        ok = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, staging.c_str(), AT_SYMLINK_FOLLOW) == 0;
-        if (ok && !place(staging, path, placement)) {
-            ::unlink(staging.c_str());
+        const std::string staging = stagingName(name);
+        clearStaging(dirFd, staging);
+        ok = ::linkat(AT_FDCWD, self.c_str(), dirFd, staging.c_str(), AT_SYMLINK_FOLLOW) == 0;
+        if (ok && !place(dirFd, staging, name, placement)) {
+            ::unlinkat(dirFd, staging.c_str(), 0);
             ok = false;
         }
     }
