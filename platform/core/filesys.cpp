@@ -4,11 +4,7 @@
 #include "platform/core/folderlisting.h"
 #include "platform/core/heldfolder.h"
 
-#include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstdint>
-#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -47,10 +43,10 @@ PathParts splitLast(std::string path)
     return splitPath(path);
 }
 
-// The folder part of a path, resolved; "." (the current folder) stays as it is.
+// The folder part of a path, resolved; "" and "." are the current folder.
 std::optional<std::string> resolveFolder(const std::string& folder)
 {
-    auto resolved = resolveCase(folder);
+    auto resolved = resolveCase(folder.empty() ? "." : folder);
     if (!resolved || !statIs(*resolved, S_IFDIR)) {
         return std::nullopt;
     }
