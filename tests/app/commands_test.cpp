@@ -1,4 +1,5 @@
 // The helper module: settings files, paths, folders, the default sound, windows, messages and keys.
+#include "app/appmodul.h"
 #include "app/commands.h"
 #include "platform/gui/toolkit.h"
 #include "tests/common/testsupport.h"
@@ -101,18 +102,17 @@ TEST(CommandsPaths, LongNamesAndRebuiltCase)
     EXPECT_EQ(Commands::GetLongName(""), "");
 }
 
-TEST(CommandsPaths, SettingsFileBesideAMissingExecutableIsUsable)
+TEST(CommandsPaths, SettingsFileIsTheExecutablesNameInTheProgramFolderAsSpelled)
 {
-    // The program settings file is named from the long name of "<folder>/<name>.exe", which does not exist
-    // here: its rebuilt case must still lead to the real folder.
+    // Names in small letters, which a case rebuilt for a missing path would change: the settings file is
+    // the one beside the program, named after it, and the options come from it.
     TempFolder dir;
     QDir(dir.path()).mkpath("my apps/bin");
-    QString ini = Commands::GetLongName(dir.file("my apps/bin/") + "corvadel.exe");
-    ini = ini.left(ini.size() - 3) + "ini";
-    EXPECT_TRUE(ini.endsWith("/My Apps/Bin/Corvadel.ini"));
-    Commands::WriteINI(kTitle, "AutoPlay", "0", ini);
-    EXPECT_EQ(readFile(dir.file("my apps/bin/Corvadel.ini")), "[Vellmarin Corvadel]\r\nAutoPlay=0\r\n");
-    EXPECT_EQ(Commands::ReadINI(kTitle, "AutoPlay", ini, "1"), "0");
+    ASSERT_TRUE(writeFile(dir.file("my apps/bin/corvadel player.ini"), "[Vellmarin Corvadel]\r\nAutoPlay=0\r\n"));
+    AppModul::Main(dir.file("my apps/bin"), dir.path(), QStringLiteral("corvadel player"));
+    EXPECT_EQ(Commands::IniFile, dir.file("my apps/bin/corvadel player.ini"));
+    EXPECT_EQ(AppModul::AutoPlay, 0);
+    AppModul::ResetState();
 }
 
 TEST(CommandsPaths, TrailingSeparators)

@@ -34,10 +34,7 @@ protected:
     void SetUp() override
     {
         PlayerTest::SetUp();
-        ASSERT_TRUE(QDir(folder.path()).mkpath("Set"));
-        for (int k = 1; k <= 3; ++k) {
-            ASSERT_TRUE(testsupport::writeLevelWav(folder.file(QString("Set/A_%1.wav").arg(k)), 0.1f * k, 44100));
-        }
+        ASSERT_TRUE(writeSet(0.1f));
         ASSERT_TRUE(testsupport::writeFile(folder.file("Corvadel.ini"),
                                            "[Vellmarin Corvadel]\r\nShowEnding=1\r\nAutoPlay=1\r\nPhraseSync=1\r\n"));
         ASSERT_TRUE(testsupport::writeFile(folder.file("Set/A.ini"), setSettings));

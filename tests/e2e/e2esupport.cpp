@@ -63,6 +63,19 @@ QString PlayerTest::startPlayer(QProcess& player, const QString& launcher) const
     return r.out.section('\n', 0, 0);
 }
 
+bool PlayerTest::writeSet(float level) const
+{
+    if (!QDir(folder.path()).mkpath("Set")) {
+        return false;
+    }
+    for (int k = 1; k <= 3; ++k) {
+        if (!testsupport::writeLevelWav(folder.file(QString("Set/A_%1.wav").arg(k)), level * float(k), 44100)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 QPoint PlayerTest::screenPoint(const QString& window, int x, int y) const
 {
     const Outcome geometry = xdotool({ "getwindowgeometry", "--shell", window });
@@ -112,21 +125,25 @@ std::vector<float> PlayerTest::captured() const
     return samples;
 }
 
+std::vector<float> fromOnset(const std::vector<float>& samples, int frames)
+{
+    for (size_t i = 0; i + 1 < samples.size(); i += 2) {
+        if (std::fabs(samples[i]) > 1e-4f) {
+            if (samples.size() < i + size_t(frames) * 2) {
+                return {};
+            }
+            return { samples.begin() + std::ptrdiff_t(i), samples.begin() + std::ptrdiff_t(i) + frames * 2 };
+        }
+    }
+    return {};
+}
+
 std::vector<float> PlayerTest::soundFromOnset(int frames) const
 {
     std::vector<float> sound;
     waitFor([&] {
-        const std::vector<float> samples = captured();
-        for (size_t i = 0; i + 1 < samples.size(); i += 2) {
-            if (std::fabs(samples[i]) > 1e-4f) {
-                if (samples.size() < i + size_t(frames) * 2) {
-                    return false;
-                }
-                sound.assign(samples.begin() + std::ptrdiff_t(i), samples.begin() + std::ptrdiff_t(i) + frames * 2);
-                return true;
-            }
-        }
-        return false;
+        sound = fromOnset(captured(), frames);
+        return !sound.empty();
     });
     return sound;
 }

@@ -37,6 +37,10 @@ template<class Cond> bool waitFor(Cond cond, int limitMs = 30000)
     return true;
 }
 
+// `frames` frames of interleaved stereo samples from the first audible frame on; empty when there is no
+// sound or not that much of it yet.
+std::vector<float> fromOnset(const std::vector<float>& samples, int frames);
+
 // A program folder holding a copy of the player, and the player's own temporary folder.
 class PlayerTest : public ::testing::Test
 {
@@ -47,6 +51,8 @@ protected:
     // Starts the program in its folder (its output goes to the test's), through a launcher such as nohup
     // when one is given; its main window's id, empty when it did not come.
     QString startPlayer(QProcess& player, const QString& launcher = {}) const;
+    // The phrase set "Set/A" of three constant layers: `level`, twice and three times `level`.
+    bool writeSet(float level) const;
     // Screen point of a point of the main window's client area (pixels from its top-left corner; negative
     // rows lie in the menu bar).
     QPoint screenPoint(const QString& window, int x, int y) const;

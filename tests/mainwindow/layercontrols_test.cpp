@@ -21,7 +21,7 @@ TEST_F(LayerTest, PlayStartsAndStopsOneLayerAndKeepsTheSyncButtonInStep)
     EXPECT_EQ(slotFile(0), "B_1.wav");
     EXPECT_TRUE(slot(0).playing());
     EXPECT_EQ(slot(0).volume(), -1200); // level 80
-    EXPECT_EQ(slot(0).pan(), 0); // pan 50 sends nothing: centre
+    EXPECT_EQ(slot(0).pan(), 0); // the load takes the pan knob's 50: the centre
     EXPECT_EQ(AppModul::LayerPlaying[0], -1);
     EXPECT_TRUE(form->miniButtonGreen1->Value());
     EXPECT_TRUE(form->syncButton1->Value());
@@ -103,7 +103,7 @@ TEST_F(LayerTest, StartAtFullLevelAndPanExtremes)
     ASSERT_EQ(form->animKnob1->Value(), 100);
     pressEntry(0, 0);
     press(form->miniButtonGreen1);
-    EXPECT_EQ(slot(0).volume(), 0); // full level is not sent, and a new buffer is at full volume
+    EXPECT_EQ(slot(0).volume(), 0); // the load takes the level knob's 100: full volume
 }
 
 TEST_F(LayerTest, SyncButtonStartsTheSelectedLayersOnly)

@@ -1,27 +1,57 @@
-// The window as it starts: controls where the layout puts them, knobs and buttons at their stored values,
+// The window as it starts: every control in sight, knobs and buttons at their stored values,
 // the menus, and the sound slots.
+#include "mainwindow/form1layout.h"
 #include "tests/mainwindow/formfixture.h"
 
 #include <QLabel>
+
+#include <string>
+#include <vector>
 
 namespace {
 
 using LayoutTest = FormTest;
 
-TEST_F(LayoutTest, ControlsSitWhereTheLayoutPutsThem)
+// True when the window shows `control` (or a part of it) at a point of it, not another widget over it.
+bool shows(QWidget* control, const QPoint& point)
 {
-    EXPECT_EQ(form->centralWidget()->size(), QSize(934, 657));
-    EXPECT_EQ(form->List1->geometry(), QRect(16, 16, 197, 628));
-    EXPECT_EQ(form->Picture1->geometry(), QRect(232, 16, 685, 501));
-    EXPECT_EQ(form->syncButton1->geometry(), QRect(232, 524, 685, 121));
-    const int inner = form->Picture1->frameWidth();
-    EXPECT_EQ(form->lstPhrase[1]->geometry(), QRect(236 + inner, 104 + inner, 209, 379));
-    EXPECT_EQ(form->animKnob5->geometry(), QRect(458 + inner, 52 + inner, 50, 50));
-    EXPECT_EQ(form->miniButtonGreen3->geometry(), QRect(628 + inner, 64 + inner, 29, 20));
-    EXPECT_EQ(form->Picture1->palette().color(QPalette::Window), QColor(200, 50, 80));
+    QWidget* top = control->window()->childAt(control->mapTo(control->window(), point));
+    return top == control || control->isAncestorOf(top);
+}
+
+std::string describe(const QWidget* w)
+{
+    return std::string(w->metaObject()->className()) + " at " + std::to_string(w->x()) + ","
+        + std::to_string(w->y());
+}
+
+TEST_F(LayoutTest, EveryControlShowsWholeInsideItsPanelAndNoneHidesAnother)
+{
+    // What the user presses: inside its panel (clear of the panel's border), and every point of it its own.
+    std::vector<QWidget*> controls = { form->List1, form->syncButton1 };
     for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(form->Label2[k]->text(), QString("P H R A S E   %1").arg(k + 1));
+        controls.insert(controls.end(), { form->lstPhrase[k], form->levelKnob(k), form->panKnob(k),
+                                          form->muteButton(k), form->playButton(k) });
     }
+    for (QWidget* control : controls) {
+        ASSERT_TRUE(control->isVisible()) << describe(control);
+        EXPECT_TRUE(control->parentWidget()->contentsRect().contains(control->geometry())) << describe(control);
+        int hidden = 0;
+        for (int y = 0; y < control->height(); y += 3) {
+            for (int x = 0; x < control->width(); x += 3) {
+                hidden += shows(control, QPoint(x, y)) ? 0 : 1;
+            }
+        }
+        EXPECT_EQ(hidden, 0) << describe(control) << ": points covered or outside the window";
+    }
+    // Every caption shows at least its middle.
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+        EXPECT_TRUE(shows(label, label->rect().center())) << label->text().toStdString();
+    }
+    // The client area lies whole in the window, below the menu bar.
+    EXPECT_TRUE(form->rect().contains(form->centralWidget()->geometry()));
+    EXPECT_GT(form->centralWidget()->y(), form->menuBar()->geometry().bottom());
+    EXPECT_EQ(form->Picture1->palette().color(QPalette::Window), form1layout::kPanelColour);
 }
 
 TEST_F(LayoutTest, KnobsButtonsAndMenusStartAsStored)
