@@ -158,12 +158,13 @@ TEST(CommandsPaths, FileAndFolderTests)
     TempFolder dir;
     QDir(dir.path()).mkdir("Sets");
     writeFile(dir.file("Sets/Take_1.wav"), "x");
-    EXPECT_TRUE(Commands::FileExists(dir.file("sets/take_1.WAV")));
+    EXPECT_TRUE(Commands::FileExists(dir.file("Sets/Take_1.WAV")));
+    EXPECT_FALSE(Commands::FileExists(dir.file("sets/take_1.wav")));
     EXPECT_FALSE(Commands::FileExists(dir.file("Sets")));
     EXPECT_FALSE(Commands::FileExists(dir.file("Sets/Take_2.wav")));
     EXPECT_FALSE(Commands::FileExists(""));
 
-    EXPECT_TRUE(Commands::DirExists(dir.file("SETS")));
+    EXPECT_TRUE(Commands::DirExists(dir.file("Sets")));
     EXPECT_TRUE(Commands::DirExists(dir.file("Sets/")));
     EXPECT_TRUE(Commands::DirExists("/"));
     EXPECT_FALSE(Commands::DirExists(dir.file("Sets/Take_1.wav")));
@@ -189,9 +190,11 @@ TEST(CommandsPaths, CreatePathWalksFromTheFirstComponent)
     EXPECT_TRUE(QDir(dir.file("new/deeper")).exists());
     EXPECT_EQ(QDir::currentPath(), QDir(dir.file("new/deeper")).canonicalPath());
 
-    // Existing levels in another case are walked through, not created again.
-    QString mixed = dir.file("NEW/Deeper/Third");
+    // Existing levels are walked through, not created again; one that differs only in case is not made.
+    QString mixed = dir.file("new/deeper/Third");
     EXPECT_TRUE(Commands::CreatePath(mixed));
+    QString twin = dir.file("NEW/Other");
+    EXPECT_FALSE(Commands::CreatePath(twin));
     EXPECT_EQ(QDir(dir.file("new/deeper")).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList { "Third" });
 
     // A file in the way stops the walk there.
