@@ -19,14 +19,14 @@ namespace platform {
 
 namespace {
 
+constexpr std::size_t kMaxPasswdEntry = 1 << 20;
+constexpr const char* kHomeFolderName = ".corvadel"; // the private folder in the home folder
+
 bool isFolder(const std::string& path)
 {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
-
-constexpr std::size_t kMaxPasswdEntry = 1 << 20;
-constexpr const char* kHomeFolderName = ".corvadel";
 
 std::string withSlash(std::string path)
 {
@@ -73,16 +73,19 @@ PrivateFolder openHomeFolder(const UserPlaces& places)
     const std::string home = withSlash(places.home);
     const int homeFd = ::open(home.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (homeFd < 0) {
-        return refused(home, std::strerror(errno));
+        const int error = errno;
+        return refused(home, std::strerror(error));
     }
     const PrivateFolder parent(homeFd, home, {}); // closes it
     const std::string path = home + kHomeFolderName + '/';
     if (::mkdirat(homeFd, kHomeFolderName, 0700) != 0 && errno != EEXIST) {
-        return refused(path, std::strerror(errno));
+        const int error = errno;
+        return refused(path, std::strerror(error));
     }
     const int fd = openFolderAt(homeFd, kHomeFolderName);
     if (fd < 0) {
-        return refused(path, errno == ELOOP || errno == ENOTDIR ? "not a folder (a link or a file)" : std::strerror(errno));
+        const int error = errno;
+        return refused(path, error == ELOOP || error == ENOTDIR ? "not a folder (a link or a file)" : std::strerror(error));
     }
     PrivateFolder folder(fd, path, {});
     std::string reason = whyNotPrivate(fd, places.uid, 022);
