@@ -13,7 +13,10 @@
 
 #include <QWidget>
 
+#include <cstdio>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -89,10 +92,6 @@ void readOption(int16_t& flag, const char* key, const char* defaultValue)
     }
 }
 
-// The default sound in the temporary folder: the user's own "Default.wav" there, found whatever its case
-// and used as it is, else written there now. Where that name holds a link, another user's file or
-// anything else that is not the user's own readable file, a private copy under a new name is written and
-// used instead, so that nothing is loaded from or written through what another user put there.
 // The user's own file of that name in the temporary folder, found whatever its case, or written there now
 // when the name is free; nothing when the name is taken by anything else.
 std::optional<QString> ownDefaultSound(const QString& name)
@@ -109,6 +108,40 @@ std::optional<QString> ownDefaultSound(const QString& name)
     return std::nullopt;
 }
 
+// True when path is the user's own regular file (not a link) and holds exactly these bytes.
+bool ownFileHolds(const std::string& path, const QByteArray& bytes)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st;
+    bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() && st.st_size == bytes.size();
+    if (same) {
+        QByteArray held(bytes.size(), Qt::Uninitialized);
+        same = ::read(fd, held.data(), std::size_t(held.size())) == held.size() && held == bytes;
+    }
+    ::close(fd);
+    return same;
+}
+
+// A private copy that an earlier start wrote under a name of its own, found again by its bytes.
+std::optional<QString> earlierPrivateCopy(const QByteArray& sound)
+{
+    const std::string folder = platform::fileNameFromText(Commands::TempDir);
+    for (const std::string& name : platform::fs::listFiles(folder, "Default-*.wav")) {
+        if (ownFileHolds(folder + name, sound)) {
+            return platform::textFromFileName(folder + name);
+        }
+    }
+    return std::nullopt;
+}
+
+// The default sound in the temporary folder: the user's own "Default.wav" there, found whatever its case
+// and used as it is, else written there now. Where that name holds a link, another user's file or
+// anything else that is not the user's own readable file, a private copy is used instead: found again
+// when an earlier start wrote it, else written under a new name, so that nothing is loaded from or written
+// through what another user put there, and copies do not pile up.
 QString defaultSound()
 {
     const QString name = QStringLiteral("Default.wav");
@@ -119,6 +152,9 @@ QString defaultSound()
         }
     }
     if (const auto bytes = platform::loadResData(QStringLiteral("DEFAULT"), QStringLiteral("WAVE"))) {
+        if (const std::optional<QString> earlier = earlierPrivateCopy(*bytes)) {
+            return *earlier;
+        }
         if (const auto own = platform::fs::writeUniqueFile(platform::fileNameFromText(Commands::TempDir), "Default-",
                                                            ".wav", bytes->toStdString(), platform::fs::newFileMode())) {
             return platform::textFromFileName(*own);
@@ -165,7 +201,11 @@ void startInFolders()
 
 bool Main()
 {
-    if (!platform::acquireSingleInstance(platform::programFile())) {
+    const platform::InstanceLock lock = platform::acquireSingleInstance(platform::programFile());
+    if (!lock.first) {
+        if (!lock.failure.empty()) {
+            std::fprintf(stderr, "%s\n", lock.failure.c_str());
+        }
         return false;
     }
     Commands::InitPaths();

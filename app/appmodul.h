@@ -18,7 +18,8 @@ extern QString DirSelectPath;
 extern QString DirSelectCaption;
 extern int16_t DirSelectBusy;
 
-// The start procedure. Returns false when another instance runs and this one must end at once.
+// The start procedure. Returns false when another instance runs, or no lock against one can be had (one
+// line on standard error says why), and this one must end at once.
 bool Main();
 // The same start in a given program folder and temporary folder, without the single-instance check: what
 // Main does once it knows its folders (tests and benchmarks start the program here). ExeName names the

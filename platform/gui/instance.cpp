@@ -1,10 +1,10 @@
 #include "platform/gui/instance.h"
 
 #include "platform/gui/filenames.h"
-#include "platform/gui/sysfolders.h"
 
 #include <QCryptographicHash>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <map>
 #include <sys/file.h>
@@ -13,40 +13,58 @@
 
 namespace platform {
 
-QString singleInstanceLockPath(const QString& executablePath)
+namespace {
+
+// The lock's name: the program's path, hashed to a short fixed length.
+std::string lockName(const QString& executablePath)
 {
-    const QString folder = privateFolder();
-    if (folder.isEmpty()) {
-        return QString();
-    }
     const QByteArray bytes = QByteArray::fromStdString(fileNameFromText(executablePath));
     const QByteArray hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(16);
-    return folder + QStringLiteral("corvadel-") + QString::fromLatin1(hash) + QStringLiteral(".lock");
+    return "corvadel-" + hash.toStdString() + ".lock";
 }
 
-bool acquireSingleInstance(const QString& executablePath)
+InstanceLock noLock(const std::string& path, const std::string& reason)
+{
+    return { false, path + ": " + reason };
+}
+
+} // namespace
+
+QString singleInstanceLockPath(const QString& executablePath, const UserPlaces& places)
+{
+    const PrivateFolder folder = openPrivateFolder(places);
+    return folder.isOpen() ? textFromFileName(folder.path() + lockName(executablePath)) : QString();
+}
+
+InstanceLock acquireSingleInstance(const QString& executablePath, const UserPlaces& places)
 {
     // Descriptors of the locks held, kept open until the process ends.
-    static std::map<QString, int> held;
-    const QString path = singleInstanceLockPath(executablePath);
-    if (path.isEmpty() || held.count(path)) {
-        return true;
+    static std::map<std::string, int> held;
+    const PrivateFolder folder = openPrivateFolder(places);
+    if (!folder.isOpen()) {
+        return noLock(folder.path(), folder.reason());
     }
-    const int fd = ::open(fileNameFromText(path).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    const std::string name = lockName(executablePath);
+    const std::string path = folder.path() + name;
+    if (held.count(path)) {
+        return { true, {} };
+    }
+    const int fd = ::openat(folder.fd(), name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return noLock(path, std::strerror(errno));
+    }
     struct stat st;
-    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        return true;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != places.uid) {
+        ::close(fd);
+        return noLock(path, "not a lock file of the user's own");
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
         held.emplace(path, fd);
-        return true;
+        return { true, {} };
     }
-    const bool another = errno == EWOULDBLOCK;
+    const int error = errno;
     ::close(fd);
-    return !another;
+    return error == EWOULDBLOCK ? InstanceLock { false, {} } : noLock(path, std::strerror(error));
 }
 
 } // namespace platform

@@ -1,18 +1,27 @@
-// One running instance per executable and user.
+// One running copy per user and program file, whatever the environment it was started in.
 #pragma once
 
+#include "platform/gui/sysfolders.h"
+
 #include <QString>
+#include <string>
 
 namespace platform {
 
-// True for the first instance of the executable at executablePath, which then holds an flock on a lock
-// file in the user's private folder (sysfolders.h) until the process ends; the kernel drops it with the
-// process, so a crash leaves nothing that blocks a start. A second call in the same process is true again.
-// False only while another live process of this user holds it; a lock that cannot be made at all (no
-// private folder) lets the program start.
-bool acquireSingleInstance(const QString& executablePath);
+struct InstanceLock
+{
+    bool first = false; // this process holds the lock: the program starts
+    std::string failure; // "path: reason" (bytes) when no lock could be had at all; empty when another copy has it
+};
+
+// Takes the lock of the executable at executablePath: an flock on a file named from that path, in the
+// user's private folder (sysfolders.h), held until the process ends; the kernel drops it with the process,
+// so a crash leaves nothing that blocks a start. A second call in the same process finds it held again.
+// Never fails open: when no lock can be had at all (no private folder, a lock file that is not the
+// user's own, a file system without locks), `first` is false too and `failure` says why.
+InstanceLock acquireSingleInstance(const QString& executablePath, const UserPlaces& places = thisUser());
 
 // The lock file used for an executable; empty when there is no private folder for it.
-QString singleInstanceLockPath(const QString& executablePath);
+QString singleInstanceLockPath(const QString& executablePath, const UserPlaces& places = thisUser());
 
 } // namespace platform

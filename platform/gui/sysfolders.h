@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QString>
+#include <string>
+#include <sys/types.h>
 
 namespace platform {
 
@@ -16,9 +18,41 @@ QString systemFolder(); // the system's library folder: /usr/lib/
 // The running executable's real path (/proc/self/exe), as the text of its bytes (see filenames.h).
 QString programFile();
 
-// A folder that only the user the program runs as can write: $XDG_RUNTIME_DIR when it is such a folder,
-// else "corvadel-<uid>" in the temporary folder, made on first use and checked to be the user's own.
-// Empty when neither can be had.
-QString privateFolder();
+// Where a user's private folder is looked for. thisUser() takes them from the id the program runs as and
+// that id's passwd entry, never from environment variables, so that a copy started through sudo, ssh, cron
+// or a launcher looks in the same places; tests give folders of their own.
+struct UserPlaces
+{
+    uid_t uid = 0;
+    std::string home; // the home folder the passwd entry names; empty without one
+    std::string runtimeRoot = "/run/user"; // holds the per-user runtime folders, each named by the id
+};
+UserPlaces thisUser();
+
+// A folder only its user can write, held open by its descriptor; or, when none could be had, the folder
+// that was refused and why.
+class PrivateFolder
+{
+public:
+    PrivateFolder(int fd, std::string path, std::string reason);
+    PrivateFolder(PrivateFolder&& other) noexcept;
+    PrivateFolder& operator=(PrivateFolder&&) = delete;
+    ~PrivateFolder();
+
+    bool isOpen() const { return m_fd >= 0; }
+    int fd() const { return m_fd; }
+    const std::string& path() const { return m_path; } // bytes, ending in "/"
+    const std::string& reason() const { return m_reason; } // empty when open
+
+private:
+    int m_fd;
+    std::string m_path;
+    std::string m_reason;
+};
+
+// The user's private folder: <runtimeRoot>/<uid> when it is the user's own 0700 folder, else ".corvadel"
+// in the home folder, made 0700 when missing. A folder that is a link, that another user made or that
+// others can write is never used.
+PrivateFolder openPrivateFolder(const UserPlaces& places = thisUser());
 
 } // namespace platform

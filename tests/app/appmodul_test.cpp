@@ -213,19 +213,25 @@ TEST_F(AppModulTest, WhatAnotherUserPutInTheTemporaryFolderIsNeitherLoadedNorWri
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs the superuser to act as a second user";
     }
-    // A shared temporary folder like /tmp: "Default.wav" is a link another user planted there, pointing into
-    // a folder only we can reach; in a second such folder it is another user's file.
+    // Shared temporary folders like /tmp: in the first "Default.wav" is a link another user planted there,
+    // pointing into a folder only we can reach; in the second it is another user's file; in the third
+    // another user has taken both "Default.wav" and the private copy's name "Default-<uid>.wav".
     testsupport::TempFolder other;
-    for (const QString& folder : { temp.path(), other.path() }) {
+    testsupport::TempFolder both;
+    for (const QString& folder : { temp.path(), other.path(), both.path() }) {
         ASSERT_EQ(::chmod(folder.toLocal8Bit().constData(), 01777), 0);
     }
     const QString target = program.file("planted.wav");
+    const QString privateName = QStringLiteral("Default-%1.wav").arg(::getuid()); // named here, not as nobody
     ASSERT_TRUE(testsupport::runAsNobody([&] {
         ASSERT_EQ(::symlink(target.toLocal8Bit().constData(), temp.file("Default.wav").toLocal8Bit().constData()), 0);
         ASSERT_TRUE(testsupport::writeFile(other.file("Default.WAV"), "RIFF of theirs"));
+        ASSERT_TRUE(testsupport::writeFile(both.file("Default.wav"), "RIFF of theirs"));
+        ASSERT_TRUE(testsupport::writeFile(both.file(privateName), "RIFF of theirs"));
     }));
 
-    for (const QString& folder : { temp.path(), other.path() }) {
+    for (const QString& folder : { temp.path(), other.path(), both.path() }) {
+        SCOPED_TRACE(folder.toStdString());
         Commands::TempDir = folder + "/";
         AppModul::LoadSettings();
         EXPECT_FALSE(QFile::exists(target));
@@ -234,11 +240,18 @@ TEST_F(AppModulTest, WhatAnotherUserPutInTheTemporaryFolderIsNeitherLoadedNorWri
         EXPECT_TRUE(AppModul::DefaultWav.startsWith(folder + "/Default-")) << AppModul::DefaultWav.toStdString();
         EXPECT_EQ(QFileInfo(AppModul::DefaultWav).ownerId(), ::geteuid());
         EXPECT_EQ(testsupport::readFile(AppModul::DefaultWav).size(), 846);
-        // The next start finds that copy again instead of writing one more.
+        // Later starts find that copy again instead of writing more.
         const QString copy = AppModul::DefaultWav;
         AppModul::LoadSettings();
-        EXPECT_EQ(AppModul::DefaultWav, copy);
+        AppModul::LoadSettings();
+        EXPECT_EQ(AppModul::DefaultWav.toStdString(), copy.toStdString());
+        int own = 0;
+        for (const QFileInfo& file : QDir(folder).entryInfoList({ "Default-*" }, QDir::Files)) {
+            own += file.ownerId() == ::geteuid();
+        }
+        EXPECT_EQ(own, 1);
     }
+    EXPECT_EQ(testsupport::readFile(both.file(privateName)), "RIFF of theirs");
 }
 
 } // namespace

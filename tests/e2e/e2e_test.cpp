@@ -3,6 +3,8 @@
 // writes its settings when its window is closed.
 #include "tests/e2e/e2esupport.h"
 
+#include "platform/gui/filenames.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -50,9 +52,14 @@ TEST_F(EndToEnd, PressAPhrasePlaysTheSetTogetherAndClosingStoresTheOptions)
     ASSERT_FALSE(window.isEmpty());
     EXPECT_TRUE(QFile::exists(temp.file("Default.wav")));
 
-    // A second start ends at once, quietly, and leaves the first alone.
+    // A second start ends at once, quietly, and leaves the first alone, even from another environment
+    // (temporary and runtime folders of its own, as through sudo, ssh or cron).
+    testsupport::TempFolder elsewhere;
+    QProcessEnvironment env = environment();
+    env.insert("TMPDIR", elsewhere.path());
+    env.insert("XDG_RUNTIME_DIR", elsewhere.path());
     QProcess second;
-    second.setProcessEnvironment(environment());
+    second.setProcessEnvironment(env);
     second.start(exe, {});
     ASSERT_TRUE(second.waitForFinished(30000));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
@@ -89,6 +96,7 @@ TEST_F(EndToEnd, AProgramFolderNotInUtf8AndAMissingTemporaryFolderKeepItsFilesIn
     const std::string odd = QFile::encodeName(folder.path()).toStdString() + "/Caf\xe9";
     ASSERT_EQ(::mkdir(odd.c_str(), 0755), 0);
     ASSERT_EQ(::rename(QFile::encodeName(exe).constData(), (odd + "/Corvadel").c_str()), 0);
+    exe = platform::textFromFileName(odd + "/Corvadel");
     ASSERT_EQ(::mkdir((odd + "/Set").c_str(), 0755), 0);
     const QByteArray options = "[Vellmarin Corvadel]\nShowEnding=1\nAutoPlay=0\nPhraseSync=1\n";
     ASSERT_TRUE(std::ofstream(odd + "/Corvadel.ini", std::ios::binary) << options.constData());
@@ -101,7 +109,7 @@ TEST_F(EndToEnd, AProgramFolderNotInUtf8AndAMissingTemporaryFolderKeepItsFilesIn
     QProcess player;
     QProcessEnvironment env = environment();
     env.insert("TMPDIR", temp.file("missing"));
-    env.insert("XDG_RUNTIME_DIR", temp.path()); // the lock goes there, not into the real /tmp
+    env.insert("XDG_RUNTIME_DIR", temp.path()); // the toolkit's runtime folder goes there, not into the real /tmp
     player.setProcessEnvironment(env);
     player.setProcessChannelMode(QProcess::ForwardedChannels);
     player.start(folder.file("launch"), {});
@@ -202,6 +210,7 @@ protected:
             EXPECT_EQ(run(QStringLiteral(CORVADEL_XCLOSE), { window }).exitCode, 0);
             EXPECT_TRUE(player.waitForFinished(30000));
         }
+        EndToEnd::TearDown();
     }
 
     // Starts the player, selects the first folder's first set (it plays), right presses on it and chooses

@@ -1,11 +1,16 @@
 #include "tests/e2e/e2esupport.h"
 
+#include "platform/gui/filenames.h"
+#include "platform/gui/instance.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cmath>
 #include <csignal>
 #include <cstring>
+#include <unistd.h>
 
 namespace e2e {
 
@@ -35,6 +40,15 @@ void PlayerTest::SetUp()
     exe = folder.file("Corvadel");
     ASSERT_TRUE(QFile::copy(QStringLiteral(CORVADEL_EXECUTABLE), exe));
     QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
+    exe = QFileInfo(exe).canonicalFilePath();
+}
+
+void PlayerTest::TearDown()
+{
+    const QString lock = platform::singleInstanceLockPath(exe);
+    if (!lock.isEmpty()) {
+        ::unlink(platform::fileNameFromText(lock).c_str());
+    }
 }
 
 QProcessEnvironment PlayerTest::environment() const

@@ -46,6 +46,8 @@ class PlayerTest : public ::testing::Test
 {
 protected:
     void SetUp() override;
+    // Removes the lock file the player's copy left in the user's private folder.
+    void TearDown() override;
 
     QProcessEnvironment environment() const;
     // Starts the program in its folder (its output goes to the test's), through a launcher such as nohup
@@ -74,7 +76,7 @@ protected:
 
     testsupport::TempFolder folder; // the program folder
     testsupport::TempFolder temp; // the program's temporary folder
-    QString exe;
+    QString exe; // the player's copy, by its real path (the lock is named from it)
 };
 
 } // namespace e2e

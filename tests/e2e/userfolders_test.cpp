@@ -65,6 +65,7 @@ protected:
         }
         ::unlink((phraseFolder() + "/.wav").c_str());
         ::rmdir(phraseFolder().c_str());
+        PlayerTest::TearDown();
     }
 
     std::string phraseFolder() const { return bytesOf(folder.path()) + "/" + kFolder; }

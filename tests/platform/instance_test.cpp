@@ -1,4 +1,4 @@
-// One instance per executable, across processes.
+// One copy per user and program file, across processes, whatever their environment.
 #include "platform/gui/instance.h"
 #include "tests/common/testsupport.h"
 
@@ -9,15 +9,17 @@
 #include <QProcess>
 #include <QUuid>
 #include <gtest/gtest.h>
-#include <fcntl.h>
 #include <iostream>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
+// What the helper process below is told: the executable, and the user's places (tests never use the real
+// user's folders).
 const char* const kChildEnv = "CORVADEL_HOLD_INSTANCE_OF";
+const char* const kHomeEnv = "CORVADEL_TEST_HOME";
+const char* const kRuntimeEnv = "CORVADEL_TEST_RUNTIME_ROOT";
 
 QString uniqueExecutable()
 {
@@ -25,25 +27,68 @@ QString uniqueExecutable()
         + QStringLiteral("/Corvadel");
 }
 
-// Each test has a temporary folder of its own like /tmp (its lock files go with it) and no runtime folder.
+std::string bytes(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+// The places of this user inside a test folder: "home" and "run" (its runtime folder would be "run/<uid>").
+platform::UserPlaces placesIn(const QString& root)
+{
+    EXPECT_TRUE(QDir(root).mkpath("home"));
+    EXPECT_TRUE(QDir(root).mkpath("run"));
+    platform::UserPlaces places;
+    places.uid = ::geteuid();
+    places.home = bytes(root + "/home");
+    places.runtimeRoot = bytes(root + "/run");
+    return places;
+}
+
+QString runtimeFolder(const QString& root)
+{
+    return root + QStringLiteral("/run/%1").arg(::geteuid());
+}
+
+QString homeFolder(const QString& root)
+{
+    return root + "/home/.corvadel";
+}
+
+void makeFolder(const QString& path, mode_t mode)
+{
+    ASSERT_EQ(::mkdir(bytes(path).c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(bytes(path).c_str(), mode), 0);
+}
+
+QString entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System).join(' ');
+}
+
+// Each test has a home folder and a folder of runtime folders of its own, inside a temporary folder
+// that, like /tmp, every user can write.
 class SingleInstance : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    void SetUp() override { ASSERT_EQ(::chmod(bytes(temp.path()).c_str(), 01777), 0); }
+
+    // Starts the helper holding exe's lock under the given environment; true once it says it holds it.
+    bool startHolder(QProcess& holder, const QString& exe, QProcessEnvironment env) const
     {
-        ASSERT_EQ(::chmod(temp.path().toLocal8Bit().constData(), 01777), 0);
-        qputenv("TMPDIR", temp.path().toLocal8Bit());
-        qunsetenv("XDG_RUNTIME_DIR");
-    }
-    void TearDown() override
-    {
-        for (const char* name : { "TMPDIR", "XDG_RUNTIME_DIR" }) {
-            saved.contains(name) ? qputenv(name, saved.value(name).toLocal8Bit()) : qunsetenv(name);
+        env.insert(kChildEnv, exe);
+        env.insert(kHomeEnv, temp.file("home"));
+        env.insert(kRuntimeEnv, temp.file("run"));
+        holder.setProcessEnvironment(env);
+        holder.start(QCoreApplication::applicationFilePath(), { "--gtest_filter=SingleInstanceChild.HoldsTheLock" });
+        QByteArray out;
+        while (!out.contains("held\n") && !out.contains("refused\n") && holder.waitForReadyRead(60000)) {
+            out += holder.readAllStandardOutput();
         }
+        return out.contains("held\n");
     }
 
-    const QProcessEnvironment saved = QProcessEnvironment::systemEnvironment();
     testsupport::TempFolder temp;
+    platform::UserPlaces places = placesIn(temp.path());
 };
 
 } // namespace
@@ -54,7 +99,11 @@ TEST(SingleInstanceChild, HoldsTheLock)
     if (qEnvironmentVariableIsEmpty(kChildEnv)) {
         GTEST_SKIP() << "helper for the single-instance tests";
     }
-    const bool got = platform::acquireSingleInstance(qEnvironmentVariable(kChildEnv));
+    platform::UserPlaces places;
+    places.uid = ::geteuid();
+    places.home = bytes(qEnvironmentVariable(kHomeEnv));
+    places.runtimeRoot = bytes(qEnvironmentVariable(kRuntimeEnv));
+    const bool got = platform::acquireSingleInstance(qEnvironmentVariable(kChildEnv), places).first;
     std::cout << (got ? "held" : "refused") << std::endl;
     std::string line;
     std::getline(std::cin, line);
@@ -64,76 +113,130 @@ TEST_F(SingleInstance, SecondProcessIsRefusedUntilTheFirstDies)
 {
     const QString exe = uniqueExecutable();
     QProcess first;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(kChildEnv, exe);
-    first.setProcessEnvironment(env);
-    first.start(QCoreApplication::applicationFilePath(), { "--gtest_filter=SingleInstanceChild.HoldsTheLock" });
-    ASSERT_TRUE(first.waitForStarted());
-    QByteArray out;
-    while (!out.contains("held\n") && !out.contains("refused\n") && first.waitForReadyRead(60000)) {
-        out += first.readAllStandardOutput();
-    }
-    ASSERT_TRUE(out.contains("held\n")) << out.constData();
+    ASSERT_TRUE(startHolder(first, exe, QProcessEnvironment::systemEnvironment()));
 
-    EXPECT_FALSE(platform::acquireSingleInstance(exe));
-    EXPECT_TRUE(QFile::exists(platform::singleInstanceLockPath(exe)));
+    const platform::InstanceLock second = platform::acquireSingleInstance(exe, places);
+    EXPECT_FALSE(second.first);
+    EXPECT_EQ(second.failure, ""); // another copy runs: nothing to say
+    EXPECT_TRUE(QFile::exists(platform::singleInstanceLockPath(exe, places)));
 
     // Killed, it leaves its lock file behind; that must not block the next start.
     first.kill();
     ASSERT_TRUE(first.waitForFinished());
-    EXPECT_TRUE(QFile::exists(platform::singleInstanceLockPath(exe)));
-    EXPECT_TRUE(platform::acquireSingleInstance(exe));
-    EXPECT_TRUE(platform::acquireSingleInstance(exe)); // still ours
+    EXPECT_TRUE(QFile::exists(platform::singleInstanceLockPath(exe, places)));
+    EXPECT_TRUE(platform::acquireSingleInstance(exe, places).first);
+    EXPECT_TRUE(platform::acquireSingleInstance(exe, places).first); // still ours
+}
+
+TEST_F(SingleInstance, ASecondStartUnderAnotherEnvironmentIsRefused)
+{
+    // Each copy has a temporary folder and a runtime folder of its own in its environment, as copies
+    // started from a desktop, through sudo, ssh or cron do.
+    const QString exe = uniqueExecutable();
+    for (const char* name : { "a", "b" }) {
+        makeFolder(temp.file(name), 0700);
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TMPDIR", temp.file("a"));
+    env.insert("XDG_RUNTIME_DIR", temp.file("a"));
+    QProcess first;
+    ASSERT_TRUE(startHolder(first, exe, env));
+
+    const QProcessEnvironment saved = QProcessEnvironment::systemEnvironment();
+    qputenv("TMPDIR", bytes(temp.file("b")).c_str());
+    qputenv("XDG_RUNTIME_DIR", bytes(temp.file("b")).c_str());
+    EXPECT_FALSE(platform::acquireSingleInstance(exe, places).first);
+    for (const char* name : { "TMPDIR", "XDG_RUNTIME_DIR" }) {
+        saved.contains(name) ? qputenv(name, saved.value(name).toLocal8Bit()) : qunsetenv(name);
+    }
+    EXPECT_EQ(entries(temp.file("a")), "");
+    EXPECT_EQ(entries(temp.file("b")), "");
 }
 
 TEST_F(SingleInstance, LockIsPerExecutablePath)
 {
     const QString a = uniqueExecutable();
     const QString b = uniqueExecutable();
-    EXPECT_NE(platform::singleInstanceLockPath(a), platform::singleInstanceLockPath(b));
-    EXPECT_TRUE(platform::acquireSingleInstance(a));
-    EXPECT_TRUE(platform::acquireSingleInstance(b));
+    EXPECT_NE(platform::singleInstanceLockPath(a, places), platform::singleInstanceLockPath(b, places));
+    EXPECT_TRUE(platform::acquireSingleInstance(a, places).first);
+    EXPECT_TRUE(platform::acquireSingleInstance(b, places).first);
 }
 
-TEST_F(SingleInstance, NothingAnotherUserLeavesBehindStopsAStart)
+TEST_F(SingleInstance, TheLockLivesOnlyInAFolderOfTheUsersOwn)
+{
+    // What the user's places hold before the start (in the case's own folder), and where the lock then
+    // lives: in the runtime folder, in the home folder, or nowhere (the program does not start).
+    enum Where { Runtime, Home, Nowhere };
+    struct Case
+    {
+        const char* what;
+        std::function<void(const QString& root, platform::UserPlaces&)> prepare;
+        Where where;
+    };
+    const auto linkTo = [](const QString& link) {
+        makeFolder(link + ".target", 0700);
+        ASSERT_EQ(::symlink(bytes(link + ".target").c_str(), bytes(link).c_str()), 0);
+    };
+    const Case cases[] = {
+        { "a runtime folder of the user's own", [](auto& root, auto&) { makeFolder(runtimeFolder(root), 0700); }, Runtime },
+        { "no runtime folder: one is made in the home folder", [](auto&, auto&) {}, Home },
+        { "a runtime folder others can enter", [](auto& root, auto&) { makeFolder(runtimeFolder(root), 0755); }, Home },
+        { "a runtime folder that is a link", [&](auto& root, auto&) { linkTo(runtimeFolder(root)); }, Home },
+        { "a home folder of the user's own", [](auto& root, auto&) { makeFolder(homeFolder(root), 0700); }, Home },
+        { "a home folder others can write", [](auto& root, auto&) { makeFolder(homeFolder(root), 0770); }, Nowhere },
+        { "a home folder that is a link", [&](auto& root, auto&) { linkTo(homeFolder(root)); }, Nowhere },
+        { "no home folder at all", [](auto& root, auto& p) { p.home = bytes(root + "/missing"); }, Nowhere },
+        { "no passwd entry", [](auto&, auto& p) { p.home.clear(); }, Nowhere },
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString root = temp.file(QString::number(++n));
+        platform::UserPlaces at = placesIn(root);
+        c.prepare(root, at);
+        const QString exe = uniqueExecutable();
+        const platform::InstanceLock lock = platform::acquireSingleInstance(exe, at);
+        EXPECT_EQ(lock.first, c.where != Nowhere);
+        EXPECT_EQ(lock.failure.empty(), c.where != Nowhere) << lock.failure;
+        const QString path = platform::singleInstanceLockPath(exe, at);
+        const QString folder = c.where == Runtime ? runtimeFolder(root) : homeFolder(root);
+        EXPECT_EQ(bytes(path.isEmpty() ? QString() : QFileInfo(path).path()), bytes(c.where == Nowhere ? QString() : folder));
+        if (c.where != Nowhere) {
+            EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, 0) << "the folder is private";
+        }
+    }
+}
+
+TEST_F(SingleInstance, AFolderAnotherUserPlantedIsNeverUsedAndNoLockMeansNoStart)
 {
     if (::geteuid() != 0) {
         GTEST_SKIP() << "needs the superuser to act as a second user";
     }
-    // Another user has been first in the temporary folder: an empty lock file where the name can be
-    // guessed, the per-user folder made as theirs, and a runtime folder of theirs, each with a lock they hold.
+    // Another user has been first where this user's folders are looked for (both made open to all for
+    // it): a runtime folder of theirs, with a lock file in it, and ".corvadel" in the home folder.
     const QString exe = uniqueExecutable();
-    const QString lockName = QFileInfo(platform::singleInstanceLockPath(exe)).fileName();
-    const QString ownFolder = temp.file(QStringLiteral("corvadel-%1").arg(::geteuid()));
-    QDir().rmdir(ownFolder);
-    qputenv("XDG_RUNTIME_DIR", temp.file("runtime").toLocal8Bit());
+    const QString lockName = QFileInfo(platform::singleInstanceLockPath(exe, places)).fileName();
+    const QString runtime = runtimeFolder(temp.path()); // named here: the planter's id is another
+    const QString home = homeFolder(temp.path());
+    ASSERT_TRUE(QDir(home).removeRecursively()); // made by the lookup above
+    for (const char* folder : { "home", "run" }) {
+        ASSERT_EQ(::chmod(bytes(temp.file(folder)).c_str(), 01777), 0);
+    }
+    ASSERT_TRUE(testsupport::runAsNobody([&] {
+        ASSERT_EQ(::mkdir(bytes(runtime).c_str(), 0700), 0);
+        ASSERT_TRUE(testsupport::writeFile(runtime + "/" + lockName, ""));
+        ASSERT_EQ(::mkdir(bytes(home).c_str(), 0700), 0);
+        ASSERT_EQ(::chmod(bytes(home).c_str(), 0777), 0);
+    }));
 
-    int ready[2];
-    int release[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(release), 0);
-    const int planter = testsupport::startAsNobody([&] {
-        ::close(ready[0]);
-        ::close(release[1]);
-        testsupport::writeFile(temp.file(lockName), "");
-        for (const QString& folder : { ownFolder, temp.file("runtime") }) {
-            ASSERT_EQ(::mkdir(folder.toLocal8Bit().constData(), 0700), 0);
-            ::chmod(folder.toLocal8Bit().constData(), folder == ownFolder ? 0777 : 0700);
-            const int fd = ::open((folder + "/" + lockName).toLocal8Bit().constData(), O_RDWR | O_CREAT, 0666);
-            ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
-        }
-        ASSERT_EQ(::write(ready[1], "x", 1), 1);
-        char c;
-        (void)::read(release[0], &c, 1); // until the test is done
-    });
-    ::close(ready[1]);
-    ::close(release[0]);
-    char c = 0;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    const platform::InstanceLock lock = platform::acquireSingleInstance(exe, places);
+    EXPECT_FALSE(lock.first);
+    EXPECT_EQ(lock.failure, bytes(home) + "/: made by another user");
+    EXPECT_EQ(entries(home), "");
+    EXPECT_EQ(entries(runtime), lockName);
 
-    EXPECT_TRUE(platform::acquireSingleInstance(exe));
-
-    ::close(release[1]);
-    ::close(ready[0]);
-    EXPECT_TRUE(testsupport::finishChild(planter));
+    // Once the home folder is the user's own again, the start goes on there, past the planted runtime folder.
+    ASSERT_TRUE(QDir(home).removeRecursively());
+    EXPECT_TRUE(platform::acquireSingleInstance(exe, places).first);
+    EXPECT_TRUE(QFile::exists(home + "/" + lockName));
 }
