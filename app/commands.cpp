@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include "platform/core/filesys.h"
+#include "platform/core/integer16.h"
 #include "platform/core/profile.h"
 #include "platform/core/wholefile.h"
 #include "platform/gui/filenames.h"
@@ -304,10 +305,7 @@ std::optional<int16_t> TextToInt16(const QString& Text)
     }
     bool ok = false;
     const double value = std::nearbyint(QStringView(Text).mid(start, i - start).toDouble(&ok));
-    if (!ok || !(value >= -32768.0 && value <= 32767.0)) {
-        return std::nullopt;
-    }
-    return int16_t(value);
+    return ok ? platform::integer16(value) : std::nullopt;
 }
 
 } // namespace Commands

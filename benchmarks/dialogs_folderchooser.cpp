@@ -37,8 +37,8 @@ int main(int argc, char** argv)
         dirList.setPath(folders);
     });
     std::printf("Folder of 10,000 subfolders: listing the folder %.1f ms; filling the folder list %.1f ms "
-                "(goal: at most twice the listing)\n",
-                listFolders, fillFolders);
+                "(%.2fx; goal: at most 2x)\n",
+                listFolders, fillFolders, fillFolders / listFolders);
 
     platform::FileListBox fileList;
     fileList.setPattern("*.wav");
@@ -48,8 +48,8 @@ int main(int argc, char** argv)
         fileList.setPath(files);
     });
     std::printf("Folder of 10,000 WAV files: listing the folder %.1f ms; filling the file list %.1f ms "
-                "(goal: at most twice the listing)\n",
-                listFiles, fillFiles);
+                "(%.2fx; goal: at most 2x)\n",
+                listFiles, fillFiles, fillFiles / listFiles);
 
     AppModul::DirSelectPath = files;
     const double open = bench::medianMs(5, [&] {

@@ -1,11 +1,11 @@
 #include "controls/animknob.h"
 
-#include "controls/integer16.h"
+#include "platform/core/integer16.h"
 #include "platform/gui/surfacebox.h"
 
 #include <cmath>
 
-using controls::integer16;
+using platform::integer16;
 
 namespace {
 const QSize kBoxPixels(50, 50);

@@ -1,9 +1,9 @@
 #include "controls/togglebutton.h"
 
-#include "controls/integer16.h"
+#include "platform/core/integer16.h"
 #include "platform/gui/surfacebox.h"
 
-using controls::integer16;
+using platform::integer16;
 
 toggleButton::toggleButton(const Skin& skin, QWidget* parent)
     : SurfaceControl(parent),

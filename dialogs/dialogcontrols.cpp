@@ -2,6 +2,7 @@
 
 #include "app/appmodul.h"
 #include "app/mainform.h"
+#include "controls/colours.h"
 #include "platform/gui/combobox.h"
 #include "platform/gui/form.h"
 #include "platform/gui/toolkit.h"
@@ -41,7 +42,7 @@ platform::ComboBox* makeCombo(QWidget* form, const QFont& font, int left, int to
     auto* combo = new platform::ComboBox(form);
     combo->setFont(font);
     combo->setText(QStringLiteral("Choose"));
-    platform::setColours(combo, QColor(64, 64, 64), QColor(0, 255, 255));
+    platform::setColours(combo, controls::kListGrey, QColor(0, 255, 255));
     platform::placeTwips(combo, left, top, width, height);
     return combo;
 }

@@ -2,6 +2,7 @@
 
 #include "app/appmodul.h"
 #include "app/commands.h"
+#include "controls/colours.h"
 #include "dialogs/dialogcontrols.h"
 #include "platform/gui/folderlists.h"
 
@@ -10,7 +11,6 @@
 
 namespace {
 
-const QColor kListBackground(64, 64, 64);
 const QColor kFileBackground(128, 128, 128);
 const QColor kListText(128, 255, 255);
 
@@ -26,11 +26,11 @@ frmDirSelect::frmDirSelect() : Form(dialogOwner(), 5235, 4965)
 
     Drive1 = new platform::DriveListBox(this);
     Drive1->setFont(standard);
-    platform::setColours(Drive1, kListBackground, kListText);
+    platform::setColours(Drive1, controls::kListGrey, kListText);
     platform::placeTwips(Drive1, 0, 0, 2475, 315);
     Dir1 = new platform::DirListBox(this);
     Dir1->setFont(standard);
-    platform::setColours(Dir1, kListBackground, kListText);
+    platform::setColours(Dir1, controls::kListGrey, kListText);
     platform::placeTwips(Dir1, 0, 360, 2475, 4590);
     Dir1->setPath(Drive1->currentFolder());
     File1 = new platform::FileListBox(this);

@@ -5,6 +5,7 @@
 #include "app/commands.h"
 #include "app/phrasenames.h"
 #include "controls/animknob.h"
+#include "controls/colours.h"
 #include "controls/togglebutton.h"
 #include "dialogs/frmmoveset.h"
 #include "dialogs/frmrename.h"
@@ -151,10 +152,10 @@ void Form1::Form_Load()
 {
     Commands::CenterForm(this);
     QPalette p = Picture1->palette();
-    p.setColor(QPalette::Window, form1layout::kPanelColour);
+    p.setColor(QPalette::Window, controls::kPanelColour);
     Picture1->setPalette(p);
     for (QLabel* header : Label2) {
-        header->setStyleSheet(form1layout::labelSheet(form1layout::kPanelColour));
+        header->setStyleSheet(form1layout::labelSheet(controls::kPanelColour));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "mainwindow/form1.h"
 
 #include "controls/animknob.h"
+#include "controls/colours.h"
 #include "controls/togglebutton.h"
 #include "platform/gui/listbox.h"
 #include "platform/gui/propertybag.h"
@@ -32,7 +33,7 @@ QFont arialBold(double points)
 {
     QFont font(QStringLiteral("Arial"));
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(int(points * 96.0 / 72.0 + 0.5));
+    font.setPixelSize(platform::pointsToPixels(points));
     font.setBold(true);
     return font;
 }
@@ -72,7 +73,7 @@ void Form1::buildLayout()
 
     List1 = new platform::ListBox(client);
     List1->setGeometry(twips(240, 240, 2955, 9420));
-    styleList(List1, QColor(64, 64, 64), QColor(192, 192, 192), 9.75);
+    styleList(List1, controls::kListGrey, QColor(192, 192, 192), 9.75);
 
     Picture1 = new QFrame(client);
     Picture1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -102,7 +103,7 @@ void Form1::buildLayout()
 
         lstPhrase[k] = new platform::ListBox(Picture1);
         place(lstPhrase[k], twips(columnLeft[k], 1560, 3135, 5685));
-        styleList(lstPhrase[k], QColor(64, 64, 64), QColor(255, 255, 128), 9);
+        styleList(lstPhrase[k], controls::kListGrey, QColor(255, 255, 128), 9);
     }
 
     const QString level = QStringLiteral("Level");

@@ -1,6 +1,8 @@
 // Draws the player's control art: the knob strip, the two small key strips, the sync panel strip (24-bit
 // bottom-up BMP files at 72 dpi) and the 32 x 32 window icon (16-colour PNG).
 // Usage: make_art <output folder>
+#include "controls/colours.h"
+
 #include <QConicalGradient>
 #include <QDir>
 #include <QFile>
@@ -19,8 +21,6 @@ namespace {
 
 // Every picture is painted this many times larger, then scaled down: smooth edges at the small sizes.
 constexpr int kOversample = 4;
-
-const QColor kCrimson(200, 50, 80);
 
 // ---- BMP writer: 14-byte file header, 40-byte information header, 24-bit rows bottom-up, 2834 px/m.
 
@@ -131,7 +131,7 @@ constexpr int kKnobFrames = 78;
 void drawKnob(QPainter& p, double pointerDegrees)
 {
     const QPointF c(25, 25);
-    p.fillRect(QRectF(0, 0, kKnobSize, kKnobSize), kCrimson);
+    p.fillRect(QRectF(0, 0, kKnobSize, kKnobSize), controls::kPanelColour);
 
     // Scale: the clock positions 7 to 5, none at 6; the ends and the top a little longer.
     for (int hour = 7; hour <= 17; ++hour) {
@@ -204,7 +204,7 @@ constexpr int kKeyHeight = 20;
 
 void drawKey(QPainter& p, const QColor* light)
 {
-    p.fillRect(QRectF(0, 0, kKeyWidth, kKeyHeight), kCrimson);
+    p.fillRect(QRectF(0, 0, kKeyWidth, kKeyHeight), controls::kPanelColour);
     const QRectF key(0.5, 0.5, kKeyWidth - 1.0, kKeyHeight - 1.0);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(28, 18, 22));
@@ -386,7 +386,7 @@ QImage icon()
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(120, 24, 48));
         p.drawRoundedRect(QRectF(1, 1.6, 30, 30), 6, 6);
-        p.setBrush(kCrimson);
+        p.setBrush(controls::kPanelColour);
         p.drawRoundedRect(QRectF(1, 1, 30, 29.4), 6, 6);
         p.translate(16, 16);
         p.scale(0.58, 0.58);
@@ -401,7 +401,7 @@ QImage icon()
         qRgba(0, 0, 0, 0),   qRgb(0, 0, 0),       qRgb(36, 36, 40),    qRgb(70, 70, 76),
         qRgb(110, 112, 118), qRgb(150, 152, 158), qRgb(190, 192, 198), qRgb(226, 228, 232),
         qRgb(250, 250, 252), qRgb(80, 16, 34),    qRgb(120, 24, 48),   qRgb(160, 38, 64),
-        qRgb(200, 50, 80),   qRgb(226, 120, 140), qRgb(252, 222, 228), qRgb(100, 60, 70),
+        controls::kPanelColour.rgb(), qRgb(226, 120, 140), qRgb(252, 222, 228), qRgb(100, 60, 70),
     };
     QImage out(32, 32, QImage::Format_Indexed8);
     out.setColorTable(palette);

@@ -5,6 +5,7 @@
 #include "platform/gui/filenames.h"
 
 #include <QDir>
+#include <QStyledItemDelegate>
 #include <QStyle>
 #include <unistd.h>
 
@@ -12,12 +13,33 @@ namespace platform {
 
 namespace {
 
-constexpr int kPathRole = Qt::UserRole;
-
 bool hidden(const std::string& name)
 {
     return !name.empty() && name.front() == '.';
 }
+
+// Shows the entries that have no icon of their own, the subfolders, with a closed folder: one icon for them
+// all instead of one set on each entry, which would take longer than listing the folder.
+class ClosedFolders : public QStyledItemDelegate
+{
+public:
+    ClosedFolders(const QIcon& closed, QObject* parent) : QStyledItemDelegate(parent), m_closed(closed) { }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->features & QStyleOptionViewItem::HasDecoration) {
+            return;
+        }
+        option->features |= QStyleOptionViewItem::HasDecoration;
+        option->icon = m_closed;
+        option->decorationSize = option->decorationSize.boundedTo(m_closed.actualSize(option->decorationSize));
+    }
+
+private:
+    QIcon m_closed;
+};
 
 QString currentFolderText()
 {
@@ -88,8 +110,9 @@ DirListBox::DirListBox(QWidget* parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
+    setItemDelegate(new ClosedFolders(style()->standardIcon(QStyle::SP_DirClosedIcon), this));
     connect(this, &QListWidget::itemActivated, this,
-            [this](QListWidgetItem* item) { setPath(item->data(kPathRole).toString()); });
+            [this](QListWidgetItem* item) { setPath(pathOf(row(item))); });
 }
 
 bool DirListBox::setPath(const QString& path)
@@ -109,43 +132,53 @@ bool DirListBox::setPath(const QString& path)
 
 QString DirListBox::List(int i) const
 {
-    const QListWidgetItem* it = i >= 0 && i < m_subfolders ? item(m_firstSubfolder + i) : nullptr;
-    return it ? it->data(kPathRole).toString() : QString();
+    return i >= 0 && i < m_subfolders ? pathOf(m_firstSubfolder + i) : QString();
+}
+
+QString DirListBox::pathOf(int row) const
+{
+    if (row < 0 || row >= count()) {
+        return QString();
+    }
+    const QStringList parts = m_path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (row < m_firstSubfolder) {
+        return QLatin1Char('/') + parts.mid(0, row).join(QLatin1Char('/'));
+    }
+    const QString prefix = m_path == QLatin1String("/") ? m_path : m_path + QLatin1Char('/');
+    return prefix + item(row)->text().mid(indent(int(parts.size()) + 1).size());
+}
+
+QString DirListBox::indent(int level)
+{
+    return QString(level * 2, QLatin1Char(' '));
 }
 
 void DirListBox::Refresh()
 {
     clear();
+    m_firstSubfolder = m_subfolders = 0;
     if (m_path.isEmpty()) {
         return;
     }
-    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
-    auto add = [this](const QIcon& icon, int level, const QString& name, const QString& full) {
-        auto* it = new QListWidgetItem(icon, QString(level * 2, QLatin1Char(' ')) + name);
-        it->setData(kPathRole, full);
-        addItem(it);
-    };
     // The folder and its ancestors, from the root.
-    add(open, 0, QStringLiteral("/"), QStringLiteral("/"));
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    new QListWidgetItem(open, QStringLiteral("/"), this);
     const QStringList parts = m_path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-    QString full;
     for (int level = 0; level < parts.size(); ++level) {
-        full += QLatin1Char('/') + parts[level];
-        add(open, level + 1, parts[level], full);
+        new QListWidgetItem(open, indent(level + 1) + parts[level], this);
     }
     setCurrentRow(count() - 1);
     m_firstSubfolder = count();
-    const QString prefix = m_path == QLatin1String("/") ? m_path : m_path + QLatin1Char('/');
-    setUpdatesEnabled(false);
+    // Its subfolders in one insertion: one update of the list, not one per entry.
+    const QString inner = indent(int(parts.size()) + 1);
+    QStringList entries;
     for (const std::string& name : fs::listSubfolders(fileNameFromText(m_path))) {
         if (!hidden(name)) {
-            const QString text = textFromFileName(name);
-            add(closed, int(parts.size()) + 1, text, prefix + text);
+            entries << inner + textFromFileName(name);
         }
     }
-    setUpdatesEnabled(true);
-    m_subfolders = count() - m_firstSubfolder;
+    addItems(entries);
+    m_subfolders = int(entries.size());
 }
 
 // ---- Files ----------------------------------------------------------------------------------------------

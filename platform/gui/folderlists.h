@@ -58,6 +58,11 @@ signals:
     void Change();
 
 private:
+    // Full path of the folder an entry stands for; "" outside the list.
+    QString pathOf(int row) const;
+    // The spaces that indent an entry `level` folders deep.
+    static QString indent(int level);
+
     int m_firstSubfolder = 0;
     int m_subfolders = 0;
     QString m_path;

@@ -64,7 +64,7 @@ QFont dialogFont(double points, bool bold)
     QFont font;
     font.setFamilies({ QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans") });
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(int(points * 96.0 / 72.0 + 0.5));
+    font.setPixelSize(pointsToPixels(points));
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
     return font;
 }

@@ -1,5 +1,6 @@
 #include "platform/gui/surfacecontrol.h"
 
+#include "platform/core/integer16.h"
 #include "platform/gui/surfacebox.h"
 
 #include <cmath>
@@ -19,11 +20,7 @@ std::optional<int16_t> storedInteger(const QVariant& stored)
     if (!ok) {
         return std::nullopt;
     }
-    const double rounded = std::nearbyint(number);
-    if (!(rounded >= -32768.0 && rounded <= 32767.0)) {
-        return std::nullopt;
-    }
-    return int16_t(rounded);
+    return integer16(std::nearbyint(number));
 }
 } // namespace
 

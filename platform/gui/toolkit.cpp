@@ -173,6 +173,11 @@ int twipsToPixels(int twips)
     return int(std::nearbyint(double(twips) / kTwipsPerPixel));
 }
 
+int pointsToPixels(double points)
+{
+    return int(points * 96.0 / 72.0 + 0.5);
+}
+
 int pixelsToTwips(int pixels)
 {
     return pixels * kTwipsPerPixel;

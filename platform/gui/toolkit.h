@@ -32,6 +32,9 @@ constexpr int kTwipsPerPixel = 15;
 int twipsToPixels(int twips); // to the nearest pixel, halves to even
 int pixelsToTwips(int pixels);
 
+// A font size in points as pixels, at 96 pixels to the inch, halves up.
+int pointsToPixels(double points);
+
 // The primary screen's size in twips (0 without a screen).
 int screenWidthTwips();
 int screenHeightTwips();

@@ -1,4 +1,6 @@
 // The control pictures carried in the program: their file layout and what the controls rely on.
+#include "controls/colours.h"
+
 #include <QFile>
 #include <QImage>
 #include <QtEndian>
@@ -50,7 +52,7 @@ TEST(Art, KnobFramesDifferOnlyInTheirCap)
 {
     const QImage strip = QImage(":/knob.bmp").convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(strip.size(), QSize(50, 3900));
-    EXPECT_EQ(strip.pixel(0, 0), qRgb(200, 50, 80));
+    EXPECT_EQ(strip.pixel(0, 0), controls::kPanelColour.rgb());
     for (int frame = 1; frame < 78; ++frame) {
         bool capChanged = false;
         for (int y = 0; y < 50; ++y) {

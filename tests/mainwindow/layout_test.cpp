@@ -1,6 +1,6 @@
 // The window as it starts: every control in sight, knobs and buttons at their stored values,
 // the menus, and the sound slots.
-#include "mainwindow/form1layout.h"
+#include "controls/colours.h"
 #include "tests/mainwindow/formfixture.h"
 
 #include <QLabel>
@@ -51,7 +51,7 @@ TEST_F(LayoutTest, EveryControlShowsWholeInsideItsPanelAndNoneHidesAnother)
     // The client area lies whole in the window, below the menu bar.
     EXPECT_TRUE(form->rect().contains(form->centralWidget()->geometry()));
     EXPECT_GT(form->centralWidget()->y(), form->menuBar()->geometry().bottom());
-    EXPECT_EQ(form->Picture1->palette().color(QPalette::Window), form1layout::kPanelColour);
+    EXPECT_EQ(form->Picture1->palette().color(QPalette::Window), controls::kPanelColour);
 }
 
 TEST_F(LayoutTest, KnobsButtonsAndMenusStartAsStored)

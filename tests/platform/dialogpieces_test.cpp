@@ -2,6 +2,7 @@
 // drive, folder and file lists.
 #include "platform/core/drives.h"
 #include "platform/gui/combobox.h"
+#include "platform/gui/filenames.h"
 #include "platform/gui/folderlists.h"
 #include "platform/gui/form.h"
 #include "platform/gui/textbox.h"
@@ -10,9 +11,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QInputMethodEvent>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -168,4 +171,33 @@ TEST(FolderLists, ListVisibleSubfoldersAndMatchingFilesAndRefuseFoldersThatCanno
     ASSERT_EQ(files.ListCount(), 2);
     EXPECT_EQ(files.List(0), "x.WAV");
     EXPECT_EQ(files.List(1), "y.wav");
+}
+
+TEST(FolderLists, EnterOnAnEntryOpensTheFolderItStandsFor)
+{
+    testsupport::TempFolder root;
+    const std::string top = QFile::encodeName(root.file("Top")).toStdString();
+    for (const std::string& folder : { top, top + "/ lead", top + "/Caf\xe9", top + "/Inner" }) {
+        ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0) << folder;
+    }
+    // Sorted subfolders: a name that begins with a blank keeps it, one that is not UTF-8 keeps its bytes.
+    const std::vector<std::string> subfolders = { top + "/ lead", top + "/Caf\xe9", top + "/Inner" };
+    platform::DirListBox dir;
+    ASSERT_TRUE(dir.setPath(root.file("Top")));
+    const int first = dir.count() - dir.ListCount();
+    struct Case
+    {
+        int row;
+        std::string opens;
+    };
+    std::vector<Case> cases = { { 0, "/" }, { first - 2, QFile::encodeName(root.path()).toStdString() } };
+    for (int k = 0; k < 3; ++k) {
+        cases.push_back({ first + k, subfolders[std::size_t(k)] });
+    }
+    for (const Case& c : cases) {
+        ASSERT_TRUE(dir.setPath(root.file("Top")));
+        dir.setCurrentRow(c.row);
+        QTest::keyClick(&dir, Qt::Key_Return);
+        EXPECT_EQ(platform::fileNameFromText(dir.Path()), c.opens) << "row " << c.row;
+    }
 }

@@ -46,6 +46,13 @@ TEST(Twips, FifteenToAPixelRoundedToTheNearest)
     EXPECT_EQ(platform::screenHeightTwips(), screen.height() * 15);
 }
 
+TEST(Twips, FontPointsBecomeTheNearestPixelHalvesUp)
+{
+    for (const auto& [points, pixels] : { std::pair { 8.0, 11 }, { 8.25, 11 }, { 10.0, 13 }, { 7.875, 11 }, { 18.0, 24 } }) {
+        EXPECT_EQ(platform::pointsToPixels(points), pixels) << points;
+    }
+}
+
 TEST(Twips, WindowGeometryReadsAndWritesTheOuterFrame)
 {
     // The frame is known once the window is shown.
