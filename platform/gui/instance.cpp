@@ -23,48 +23,61 @@ std::string lockName(const QString& executablePath)
     return "corvadel-" + hash.toStdString() + ".lock";
 }
 
-InstanceLock noLock(const std::string& path, const std::string& reason)
-{
-    return { false, path + ": " + reason };
-}
-
 } // namespace
 
-QString singleInstanceLockPath(const QString& executablePath, const UserPlaces& places)
+QStringList singleInstanceLockPaths(const QString& executablePath, const UserPlaces& places)
 {
-    const PrivateFolder folder = openPrivateFolder(places);
-    return folder.isOpen() ? textFromFileName(folder.path() + lockName(executablePath)) : QString();
+    QStringList paths;
+    for (const PrivateFolder& folder : openPrivateFolders(places)) {
+        if (folder.isOpen()) {
+            paths << textFromFileName(folder.path() + lockName(executablePath));
+        }
+    }
+    return paths;
 }
 
 InstanceLock acquireSingleInstance(const QString& executablePath, const UserPlaces& places)
 {
     // Descriptors of the locks held, kept open until the process ends.
     static std::map<std::string, int> held;
-    const PrivateFolder folder = openPrivateFolder(places);
-    if (!folder.isOpen()) {
-        return noLock(folder.path(), folder.reason());
-    }
     const std::string name = lockName(executablePath);
-    const std::string path = folder.path() + name;
-    if (held.count(path)) {
-        return { true, {} };
-    }
-    const int fd = ::openat(folder.fd(), name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        return noLock(path, std::strerror(errno));
-    }
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != places.uid) {
+    bool taken = false;
+    std::string failure;
+    for (const PrivateFolder& folder : openPrivateFolders(places)) {
+        if (!folder.isOpen()) {
+            failure = folder.path() + ": " + folder.reason();
+            continue;
+        }
+        const std::string path = folder.path() + name;
+        if (held.count(path)) {
+            taken = true;
+            continue;
+        }
+        const int fd
+            = ::openat(folder.fd(), name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            failure = path + ": " + std::strerror(errno);
+            continue;
+        }
+        struct stat st;
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != places.uid) {
+            ::close(fd);
+            failure = path + ": not a lock file of the user's own";
+            continue;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            held.emplace(path, fd);
+            taken = true;
+            continue;
+        }
+        const int error = errno;
         ::close(fd);
-        return noLock(path, "not a lock file of the user's own");
+        if (error == EWOULDBLOCK) {
+            return { false, {} }; // another copy runs: nothing to say
+        }
+        failure = path + ": " + std::strerror(error);
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-        held.emplace(path, fd);
-        return { true, {} };
-    }
-    const int error = errno;
-    ::close(fd);
-    return error == EWOULDBLOCK ? InstanceLock { false, {} } : noLock(path, std::strerror(error));
+    return taken ? InstanceLock { true, {} } : InstanceLock { false, failure };
 }
 
 } // namespace platform

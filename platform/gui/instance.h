@@ -4,6 +4,7 @@
 #include "platform/gui/sysfolders.h"
 
 #include <QString>
+#include <QStringList>
 #include <string>
 
 namespace platform {
@@ -14,14 +15,16 @@ struct InstanceLock
     std::string failure; // "path: reason" (bytes) when no lock could be had at all; empty when another copy has it
 };
 
-// Takes the lock of the executable at executablePath: an flock on a file named from that path, in the
-// user's private folder (sysfolders.h), held until the process ends; the kernel drops it with the process,
-// so a crash leaves nothing that blocks a start. A second call in the same process finds it held again.
-// Never fails open: when no lock can be had at all (no private folder, a lock file that is not the
-// user's own, a file system without locks), `first` is false too and `failure` says why.
+// Takes the lock of the executable at executablePath: an flock on a file named from that path in each of
+// the user's private folders (sysfolders.h), held until the process ends; the kernel drops it with the
+// process, so a crash leaves nothing that blocks a start. Locking in the home folder as well as in the
+// runtime folder keeps a copy started before the user logged in (cron) and one started after together.
+// A second call in the same process finds it held again. Never fails open: when no lock can be had at all
+// (no private folder, a lock file that is not the user's own, a file system without locks), `first` is
+// false too and `failure` says why.
 InstanceLock acquireSingleInstance(const QString& executablePath, const UserPlaces& places = thisUser());
 
-// The lock file used for an executable; empty when there is no private folder for it.
-QString singleInstanceLockPath(const QString& executablePath, const UserPlaces& places = thisUser());
+// The lock files used for an executable, one per private folder that can be had.
+QStringList singleInstanceLockPaths(const QString& executablePath, const UserPlaces& places = thisUser());
 
 } // namespace platform

@@ -168,15 +168,17 @@ PrivateFolder::~PrivateFolder()
     }
 }
 
-PrivateFolder openPrivateFolder(const UserPlaces& places)
+std::vector<PrivateFolder> openPrivateFolders(const UserPlaces& places)
 {
+    std::vector<PrivateFolder> folders;
     // Named without a final "/", which would follow a link.
     const std::string runtime = withSlash(places.runtimeRoot) + std::to_string(places.uid);
     PrivateFolder folder(openFolderAt(AT_FDCWD, runtime.c_str()), runtime + '/', {});
     if (folder.isOpen() && whyNotPrivate(folder.fd(), places.uid, 077).empty()) {
-        return folder;
+        folders.push_back(std::move(folder));
     }
-    return openHomeFolder(places);
+    folders.push_back(openHomeFolder(places));
+    return folders;
 }
 
 } // namespace platform

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <string>
+#include <vector>
 #include <sys/types.h>
 
 namespace platform {
@@ -50,9 +51,10 @@ private:
     std::string m_reason;
 };
 
-// The user's private folder: <runtimeRoot>/<uid> when it is the user's own 0700 folder, else ".corvadel"
-// in the home folder, made 0700 when missing. A folder that is a link, that another user made or that
-// others can write is never used.
-PrivateFolder openPrivateFolder(const UserPlaces& places = thisUser());
+// The user's private folders: <runtimeRoot>/<uid> when it is the user's own 0700 folder (it exists only
+// while the user is logged in), then ".corvadel" in the home folder, made 0700 when missing (refused, with
+// its reason, when it cannot be had). A folder that is a link, that another user made or that others can
+// write is never used.
+std::vector<PrivateFolder> openPrivateFolders(const UserPlaces& places = thisUser());
 
 } // namespace platform

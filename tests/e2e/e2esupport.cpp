@@ -45,8 +45,7 @@ void PlayerTest::SetUp()
 
 void PlayerTest::TearDown()
 {
-    const QString lock = platform::singleInstanceLockPath(exe);
-    if (!lock.isEmpty()) {
+    for (const QString& lock : platform::singleInstanceLockPaths(exe)) {
         ::unlink(platform::fileNameFromText(lock).c_str());
     }
 }

@@ -118,12 +118,14 @@ TEST_F(SingleInstance, SecondProcessIsRefusedUntilTheFirstDies)
     const platform::InstanceLock second = platform::acquireSingleInstance(exe, places);
     EXPECT_FALSE(second.first);
     EXPECT_EQ(second.failure, ""); // another copy runs: nothing to say
-    EXPECT_TRUE(QFile::exists(platform::singleInstanceLockPath(exe, places)));
+    const QStringList locks = platform::singleInstanceLockPaths(exe, places);
+    ASSERT_EQ(locks.size(), 1);
+    EXPECT_TRUE(QFile::exists(locks[0]));
 
     // Killed, it leaves its lock file behind; that must not block the next start.
     first.kill();
     ASSERT_TRUE(first.waitForFinished());
-    EXPECT_TRUE(QFile::exists(platform::singleInstanceLockPath(exe, places)));
+    EXPECT_TRUE(QFile::exists(locks[0]));
     EXPECT_TRUE(platform::acquireSingleInstance(exe, places).first);
     EXPECT_TRUE(platform::acquireSingleInstance(exe, places).first); // still ours
 }
@@ -153,11 +155,21 @@ TEST_F(SingleInstance, ASecondStartUnderAnotherEnvironmentIsRefused)
     EXPECT_EQ(entries(temp.file("b")), "");
 }
 
+TEST_F(SingleInstance, ACopyStartedBeforeTheUserLoggedInKeepsOutOneStartedAfter)
+{
+    // A copy started by cron before a login made the runtime folder, then one started after the login.
+    const QString exe = uniqueExecutable();
+    QProcess first;
+    ASSERT_TRUE(startHolder(first, exe, QProcessEnvironment::systemEnvironment()));
+    makeFolder(runtimeFolder(temp.path()), 0700);
+    EXPECT_FALSE(platform::acquireSingleInstance(exe, places).first);
+}
+
 TEST_F(SingleInstance, LockIsPerExecutablePath)
 {
     const QString a = uniqueExecutable();
     const QString b = uniqueExecutable();
-    EXPECT_NE(platform::singleInstanceLockPath(a, places), platform::singleInstanceLockPath(b, places));
+    EXPECT_NE(platform::singleInstanceLockPaths(a, places), platform::singleInstanceLockPaths(b, places));
     EXPECT_TRUE(platform::acquireSingleInstance(a, places).first);
     EXPECT_TRUE(platform::acquireSingleInstance(b, places).first);
 }
@@ -165,20 +177,27 @@ TEST_F(SingleInstance, LockIsPerExecutablePath)
 TEST_F(SingleInstance, TheLockLivesOnlyInAFolderOfTheUsersOwn)
 {
     // What the user's places hold before the start (in the case's own folder), and where the lock then
-    // lives: in the runtime folder, in the home folder, or nowhere (the program does not start).
-    enum Where { Runtime, Home, Nowhere };
+    // lives: in the runtime folder and the home folder, in one of them, or nowhere (the program does not
+    // start).
+    enum Where { Runtime = 1, Home = 2, Both = 3, Nowhere = 0 };
     struct Case
     {
         const char* what;
         std::function<void(const QString& root, platform::UserPlaces&)> prepare;
-        Where where;
+        int where;
     };
     const auto linkTo = [](const QString& link) {
         makeFolder(link + ".target", 0700);
         ASSERT_EQ(::symlink(bytes(link + ".target").c_str(), bytes(link).c_str()), 0);
     };
     const Case cases[] = {
-        { "a runtime folder of the user's own", [](auto& root, auto&) { makeFolder(runtimeFolder(root), 0700); }, Runtime },
+        { "a runtime folder of the user's own", [](auto& root, auto&) { makeFolder(runtimeFolder(root), 0700); }, Both },
+        { "a runtime folder and no home folder",
+          [](auto& root, auto& p) {
+              makeFolder(runtimeFolder(root), 0700);
+              p.home.clear();
+          },
+          Runtime },
         { "no runtime folder: one is made in the home folder", [](auto&, auto&) {}, Home },
         { "a runtime folder others can enter", [](auto& root, auto&) { makeFolder(runtimeFolder(root), 0755); }, Home },
         { "a runtime folder that is a link", [&](auto& root, auto&) { linkTo(runtimeFolder(root)); }, Home },
@@ -198,12 +217,18 @@ TEST_F(SingleInstance, TheLockLivesOnlyInAFolderOfTheUsersOwn)
         const platform::InstanceLock lock = platform::acquireSingleInstance(exe, at);
         EXPECT_EQ(lock.first, c.where != Nowhere);
         EXPECT_EQ(lock.failure.empty(), c.where != Nowhere) << lock.failure;
-        const QString path = platform::singleInstanceLockPath(exe, at);
-        const QString folder = c.where == Runtime ? runtimeFolder(root) : homeFolder(root);
-        EXPECT_EQ(bytes(path.isEmpty() ? QString() : QFileInfo(path).path()), bytes(c.where == Nowhere ? QString() : folder));
-        if (c.where != Nowhere) {
-            EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, 0) << "the folder is private";
+        QStringList expected;
+        for (const auto& [where, folder] : { std::pair(Runtime, runtimeFolder(root)), std::pair(Home, homeFolder(root)) }) {
+            if (c.where & where) {
+                expected << folder;
+                EXPECT_EQ(QFileInfo(folder).permissions() & 0x0077, 0) << "the folder is private";
+            }
         }
+        QStringList folders;
+        for (const QString& path : platform::singleInstanceLockPaths(exe, at)) {
+            folders << QFileInfo(path).path();
+        }
+        EXPECT_EQ(folders, expected);
     }
 }
 
@@ -215,7 +240,7 @@ TEST_F(SingleInstance, AFolderAnotherUserPlantedIsNeverUsedAndNoLockMeansNoStart
     // Another user has been first where this user's folders are looked for (both made open to all for
     // it): a runtime folder of theirs, with a lock file in it, and ".corvadel" in the home folder.
     const QString exe = uniqueExecutable();
-    const QString lockName = QFileInfo(platform::singleInstanceLockPath(exe, places)).fileName();
+    const QString lockName = QFileInfo(platform::singleInstanceLockPaths(exe, places).value(0)).fileName();
     const QString runtime = runtimeFolder(temp.path()); // named here: the planter's id is another
     const QString home = homeFolder(temp.path());
     ASSERT_TRUE(QDir(home).removeRecursively()); // made by the lookup above
