@@ -40,6 +40,7 @@ public:
     void setPhraseSyncChecked(bool c) override { phraseSync = c; }
     void LoadDXSound() override { }
     void stopPlayingLayers() override { }
+    void stopLayer(int) override { }
     void mnuSave_Click() override { }
 
     QStringList entries(int k) const
