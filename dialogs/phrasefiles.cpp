@@ -4,6 +4,7 @@
 #include "platform/core/filesys.h"
 #include "platform/gui/filenames.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 #include <utility>
 
@@ -96,9 +97,16 @@ bool Plan::taken(const Step& step) const
     if (m_destination.exists(step.to)) {
         return true;
     }
-    // A change of case only is the file itself, not a twin.
     const std::optional<std::string> twin = m_destination.caseTwin(step.to);
-    return twin && !(m_sameFolder && *twin == step.from);
+    if (!twin) {
+        return false;
+    }
+    if (!(m_sameFolder && *twin == step.from)) {
+        return true;
+    }
+    // The file itself changing case only; another file may still differ from the name only in case.
+    const std::vector<std::string> variants = m_destination.files(step.to);
+    return std::any_of(variants.begin(), variants.end(), [&](const std::string& v) { return v != step.from; });
 }
 
 void Plan::refuse(const QString& why)
