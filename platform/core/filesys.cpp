@@ -2,12 +2,9 @@
 
 #include "platform/core/asciicase.h"
 #include "platform/core/folderlisting.h"
+#include "platform/core/heldfolder.h"
 
-#include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstdint>
-#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -29,25 +26,6 @@ bool statIs(const std::string& path, mode_t type)
     return ::stat(path.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == type;
 }
 
-// Runs fn(fd) on the folder opened for listing ("" is the current folder); what fn returns, or an empty
-// result when the folder cannot be opened.
-template<class Fn> auto withFolder(const std::string& folder, Fn fn) -> decltype(fn(0))
-{
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return {};
-    }
-    auto result = fn(fd);
-    ::close(fd);
-    return result;
-}
-
-// Every name in a folder except "." and ".."; "" is the current folder.
-std::vector<std::string> entries(const std::string& folder)
-{
-    return withFolder(folder, listing::allNames);
-}
-
 std::string join(const std::string& folder, const std::string& name)
 {
     if (folder.empty()) {
@@ -57,75 +35,62 @@ std::string join(const std::string& folder, const std::string& name)
 }
 
 // A path cut into its folder and its last name; trailing separators are dropped first.
-struct Split
-{
-    std::string folder; // "" for the current folder
-    std::string name;
-};
-
-Split splitLast(std::string path)
+PathParts splitLast(std::string path)
 {
     while (path.size() > 1 && path.back() == '/') {
         path.pop_back();
     }
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return { "", path };
-    }
-    return { slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1) };
+    return splitPath(path);
 }
 
-// The folder part of a target, resolved; "" (the current folder) stays as it is.
+// The folder part of a path, resolved; "" and "." are the current folder.
 std::optional<std::string> resolveFolder(const std::string& folder)
 {
-    if (folder.empty()) {
-        return std::string();
-    }
-    auto resolved = resolveCase(folder);
+    auto resolved = resolveCase(folder.empty() ? "." : folder);
     if (!resolved || !statIs(*resolved, S_IFDIR)) {
         return std::nullopt;
     }
     return resolved;
 }
 
-// The visible names of one type in a folder (found in any case), sorted; for files only those that match
-// pattern.
-std::vector<std::string> visibleEntries(const std::string& folder, mode_t type, const std::string* pattern)
+// The folder that holds the entry a path names (found as resolveCase finds it), and that entry's name.
+HeldFolder openParent(const std::string& path, std::string& name)
 {
-    const auto resolved = resolveFolder(folder);
+    const auto resolved = resolveCase(path);
     if (!resolved) {
         return {};
     }
-    return withFolder(*resolved, [&](int fd) { return listing::visibleSorted(fd, type, pattern); });
+    PathParts parts = splitLast(*resolved);
+    name = std::move(parts.name);
+    return HeldFolder::open(parts.folder);
 }
 
-bool sameFile(const std::string& a, const std::string& b)
+// How a walk finds a component that is not there exactly: the entry of folder ("" the current one) that
+// stands for `part`, or nullopt.
+using ComponentMatch = std::optional<std::string> (*)(const std::string& folder, const std::string& part);
+
+// A name from elsewhere: only its extension may differ in case.
+std::optional<std::string> sameBaseName(const std::string& folder, const std::string& part)
 {
-    struct stat sa;
-    struct stat sb;
-    return ::lstat(a.c_str(), &sa) == 0 && ::lstat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev
-        && sa.st_ino == sb.st_ino;
+    return HeldFolder::open(folder.empty() ? "." : folder).findWithExtensionInAnyCase(part);
 }
 
-bool isDeviceName(const std::string& name)
+// Any case at all, the first in sorted order (the directory's own order differs from one file system to
+// the next).
+std::optional<std::string> anyCase(const std::string& folder, const std::string& part)
 {
-    std::string base = name.substr(0, name.find('.'));
-    while (!base.empty() && base.back() == ' ') {
-        base.pop_back();
-    }
-    static constexpr std::array<std::string_view, 4> plain = { "CON", "PRN", "AUX", "NUL" };
-    for (const auto device : plain) {
-        if (ascii::equalIgnoringCase(base, device)) {
-            return true;
+    std::optional<std::string> best;
+    const HeldFolder held = HeldFolder::open(folder.empty() ? "." : folder);
+    for (auto& name : listing::allNames(held.fd())) {
+        if (ascii::equalIgnoringCase(name, part) && (!best || name < *best)) {
+            best = std::move(name);
         }
     }
-    return base.size() == 4 && base[3] >= '1' && base[3] <= '9'
-        && (ascii::equalIgnoringCase(base.substr(0, 3), "COM") || ascii::equalIgnoringCase(base.substr(0, 3), "LPT"));
+    return best;
 }
 
-} // namespace
-
-std::optional<std::string> resolveCase(const std::string& path)
+// The path with each component as it is on disk: exactly when it exists so, else as match finds it.
+std::optional<std::string> walk(const std::string& path, ComponentMatch match)
 {
     if (path.empty()) {
         return std::nullopt;
@@ -150,16 +115,11 @@ std::optional<std::string> resolveCase(const std::string& path)
             resolved = exact;
             continue;
         }
-        std::optional<std::string> best;
-        for (const auto& name : entries(resolved)) {
-            if (ascii::equalIgnoringCase(name, part) && (!best || name < *best)) {
-                best = name;
-            }
-        }
-        if (!best) {
+        const auto found = match(resolved, part);
+        if (!found) {
             return std::nullopt;
         }
-        resolved = join(resolved, *best);
+        resolved = join(resolved, *found);
     }
     if (path.back() == '/') {
         if (!statIs(resolved, S_IFDIR)) {
@@ -172,57 +132,65 @@ std::optional<std::string> resolveCase(const std::string& path)
     return resolved;
 }
 
+bool isDeviceName(const std::string& name)
+{
+    std::string base = name.substr(0, name.find('.'));
+    while (!base.empty() && base.back() == ' ') {
+        base.pop_back();
+    }
+    static constexpr std::array<std::string_view, 4> plain = { "CON", "PRN", "AUX", "NUL" };
+    for (const auto device : plain) {
+        if (ascii::equalIgnoringCase(base, device)) {
+            return true;
+        }
+    }
+    return base.size() == 4 && base[3] >= '1' && base[3] <= '9'
+        && (ascii::equalIgnoringCase(base.substr(0, 3), "COM") || ascii::equalIgnoringCase(base.substr(0, 3), "LPT"));
+}
+
+} // namespace
+
+PathParts splitPath(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return { ".", path };
+    }
+    return { slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1) };
+}
+
+std::optional<std::string> resolveCase(const std::string& path)
+{
+    return walk(path, sameBaseName);
+}
+
 std::optional<std::string> longPathName(const std::string& path)
 {
-    return resolveCase(path);
+    return walk(path, anyCase);
 }
 
 std::vector<std::string> listSubfolders(const std::string& folder)
 {
-    return visibleEntries(folder, S_IFDIR, nullptr);
+    const auto resolved = resolveFolder(folder);
+    return resolved ? HeldFolder::open(*resolved).subfolders() : std::vector<std::string>();
 }
 
 std::vector<std::string> listFiles(const std::string& folder, const std::string& pattern)
 {
-    return visibleEntries(folder, S_IFREG, &pattern);
+    const auto resolved = resolveFolder(folder);
+    return resolved ? HeldFolder::open(*resolved).files(pattern) : std::vector<std::string>();
 }
 
 bool renameNoReplace(const std::string& from, const std::string& to)
 {
-    const auto source = resolveCase(from);
-    if (!source || to.empty() || to.back() == '/') {
+    std::string name;
+    const HeldFolder source = openParent(from, name);
+    if (to.empty() || to.back() == '/') {
         return false;
     }
-    const Split target = splitLast(to);
-    if (target.name.empty() || target.name == "." || target.name == "..") {
-        return false;
-    }
+    const PathParts target = splitPath(to);
     const auto folder = resolveFolder(target.folder);
-    if (!folder) {
-        return false;
-    }
-    // A name that differs only in case is taken, unless it is the file itself.
-    for (const auto& name : entries(*folder)) {
-        if (ascii::equalIgnoringCase(name, target.name) && !sameFile(join(*folder, name), *source)) {
-            return false;
-        }
-    }
-    const std::string dest = join(*folder, target.name);
-    if (::renameat2(AT_FDCWD, source->c_str(), AT_FDCWD, dest.c_str(), RENAME_NOREPLACE) == 0) {
-        return true;
-    }
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
-        return false;
-    }
-    // File systems without the no-replace rename: a new link fails when the target exists.
-    if (::link(source->c_str(), dest.c_str()) != 0) {
-        return false;
-    }
-    if (::unlink(source->c_str()) != 0) {
-        ::unlink(dest.c_str());
-        return false;
-    }
-    return true;
+    return folder && source.renameTo(name, HeldFolder::open(*folder), target.name);
 }
 
 bool isValidNewName(const std::string& name)
@@ -240,36 +208,27 @@ bool isValidNewName(const std::string& name)
 
 bool setAttributesNormal(const std::string& path)
 {
-    const auto resolved = resolveCase(path);
-    struct stat st;
-    // A link is left alone: its target may lie anywhere, outside the folder the program works in.
-    if (!resolved || ::lstat(resolved->c_str(), &st) != 0 || S_ISLNK(st.st_mode)) {
-        return false;
-    }
-    return ::chmod(resolved->c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+    std::string name;
+    return openParent(path, name).setAttributesNormal(name);
 }
 
 bool removeFile(const std::string& path)
 {
-    const auto resolved = resolveCase(path);
-    struct stat st;
-    if (!resolved || ::lstat(resolved->c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
-        return false;
-    }
-    return ::unlink(resolved->c_str()) == 0;
+    std::string name;
+    return openParent(path, name).removeFile(name);
 }
 
 bool createFolder(const std::string& path)
 {
-    if (path.empty() || resolveCase(path)) {
-        return false;
-    }
-    const Split target = splitLast(path);
-    if (!isValidNewName(target.name)) {
+    const PathParts target = splitLast(path);
+    if (path.empty() || !isValidNewName(target.name)) {
         return false;
     }
     const auto folder = resolveFolder(target.folder);
-    return folder && ::mkdir(join(*folder, target.name).c_str(), 0777) == 0;
+    const HeldFolder parent = folder ? HeldFolder::open(*folder) : HeldFolder();
+    // Anything of that name, in any case, makes it fail.
+    return parent.isOpen() && !parent.exists(target.name) && !parent.caseTwin(target.name)
+        && ::mkdirat(parent.fd(), target.name.c_str(), 0777) == 0;
 }
 
 bool changeFolder(const std::string& path)

@@ -1,6 +1,6 @@
-// The file system as the program expects it: lookups that ignore letter case (an exact name always wins),
-// renames and moves that never replace a file, and new names that stay usable on every system.
-// Paths are UTF-8 with "/" as separator; relative paths start at the current folder.
+// The file system as the program expects it: lookups by the exact name (a name from elsewhere may differ
+// only in the case of its extension), renames and moves that never replace a file, and new names that stay
+// usable on every system. Paths are UTF-8 with "/" as separator; relative paths start at the current folder.
 #pragma once
 
 #include <optional>
@@ -19,15 +19,25 @@ std::vector<std::string> listSubfolders(const std::string& folder);
 std::vector<std::string> listFiles(const std::string& folder, const std::string& pattern);
 
 // The path as it is spelled on disk: each component exactly when it exists so, otherwise the entry that
-// differs from it only in case (the first in sorted order). Symbolic links are left as they are.
-// nullopt when a component does not exist in any case.
+// differs from it only in the case of its extension (the first in sorted order); never an entry whose base
+// name differs. Symbolic links are left as they are. nullopt when a component is not found so.
 std::optional<std::string> resolveCase(const std::string& path);
 
-// The on-disk spelling of an existing path; nullopt for a missing one.
+// The on-disk spelling of an existing path, each component found in any case (the exact name, else the
+// first in sorted order); nullopt for a missing one. Only for naming a path, never for acting on a file.
 std::optional<std::string> longPathName(const std::string& path);
 
+// A path cut at its last "/": the folder ("." for a bare name, "/" at the root) and the last name ("" when
+// the path ends in "/").
+struct PathParts
+{
+    std::string folder;
+    std::string name;
+};
+PathParts splitPath(const std::string& path);
+
 // Renames or moves a file or folder. Never replaces: a target that exists, in any case, makes it fail,
-// unless that target is the very file being renamed (a change of case only). The new name must be one
+// unless that target is the very entry being renamed (a change of case only). The new name must be one
 // plain component; nothing is copied, so a move to another file system fails.
 bool renameNoReplace(const std::string& from, const std::string& to);
 

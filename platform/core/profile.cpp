@@ -2,11 +2,13 @@
 
 #include "platform/core/asciicase.h"
 #include "platform/core/filesys.h"
+#include "platform/core/heldfolder.h"
 #include "platform/core/wholefile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -126,11 +128,12 @@ Location locate(std::string_view text, std::string_view section, std::string_vie
     return at;
 }
 
-// The text of a settings file, or nullopt when it is missing, no regular file (a pipe never blocks us),
-// unreadable or past the size limit.
-std::optional<std::string> readSettingsFile(const std::string& path, struct stat* info = nullptr)
+// The text of the settings file `name` in a folder, or nullopt when it is missing, no regular file (a pipe
+// never blocks us), unreadable or past the size limit. A writer reads the file it checked, never a link.
+std::optional<std::string> readSettingsFile(const fs::HeldFolder& folder, const std::string& name,
+                                            bool followLinks, struct stat* info = nullptr)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = folder.openForReading(name, followLinks);
     if (fd < 0) {
         return std::nullopt;
     }
@@ -204,102 +207,88 @@ bool storable(const std::string& text)
     return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
 }
 
-std::string folderOf(const std::string& path)
+bool isEntry(const fs::HeldFolder& folder, const std::string& name, mode_t type)
 {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    struct stat st;
+    return ::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && (st.st_mode & S_IFMT) == type;
+}
+
+// The entry a link leads to when that is an entry of the link's own folder (its target may name that folder
+// in any way); nullopt otherwise.
+std::optional<std::string> sameFolderTarget(const fs::HeldFolder& folder, const std::string& link)
+{
+    char target[PATH_MAX];
+    const ssize_t length = ::readlinkat(folder.fd(), link.c_str(), target, sizeof target - 1);
+    if (length <= 0) {
+        return std::nullopt;
+    }
+    const fs::PathParts parts = fs::splitPath(std::string(target, std::size_t(length)));
+    if (!fs::isPlainName(parts.name)) {
+        return std::nullopt;
+    }
+    // An absolute folder ignores the descriptor; a relative one starts from the link's folder.
+    const int there = ::openat(folder.fd(), parts.folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    struct stat a;
+    struct stat b;
+    const bool same = there >= 0 && ::fstat(there, &a) == 0 && ::fstat(folder.fd(), &b) == 0 && a.st_dev == b.st_dev
+        && a.st_ino == b.st_ino;
+    if (there >= 0) {
+        ::close(there);
+    }
+    return same ? std::optional<std::string>(parts.name) : std::nullopt;
 }
 
 // The regular file that writing to an existing settings file changes: the file itself, or the regular file
-// in the same folder that a link leads to. nullopt for anything else, so that a write never leaves the
-// folder through a link.
-std::optional<std::string> writableTarget(const std::string& existing)
+// in the same folder that a link (or a chain of them) leads to. nullopt for anything else, so that a write
+// never leaves the folder through a link.
+std::optional<std::string> writableTarget(const fs::HeldFolder& folder, const std::string& existing)
 {
-    struct stat st;
-    if (::lstat(existing.c_str(), &st) != 0) {
-        return std::nullopt;
+    std::string name = existing;
+    for (int step = 0; step < 40; ++step) { // as many links as the system follows in one path
+        if (isEntry(folder, name, S_IFREG)) {
+            return name;
+        }
+        const auto next = isEntry(folder, name, S_IFLNK) ? sameFolderTarget(folder, name) : std::nullopt;
+        if (!next) {
+            return std::nullopt;
+        }
+        name = *next;
     }
-    if (S_ISREG(st.st_mode)) {
-        return existing;
-    }
-    char target[PATH_MAX];
-    char folder[PATH_MAX];
-    if (!S_ISLNK(st.st_mode) || !::realpath(existing.c_str(), target)
-        || !::realpath(folderOf(existing).c_str(), folder) || folderOf(target) != folder
-        || ::stat(target, &st) != 0 || !S_ISREG(st.st_mode)) {
-        return std::nullopt;
-    }
-    return std::string(target);
+    return std::nullopt;
 }
 
-} // namespace
-
-std::size_t getPrivateProfileString(const std::string& section, const std::string& key, const std::string& defaultValue,
-                                    char* buffer, std::size_t size, const std::string& file)
+// A write refused because the settings file is a link that leads out of its folder (or to no file) says
+// so, with the path, on standard error: it would otherwise leave no trace. No other refusal says anything.
+void reportRefusedLink(const fs::HeldFolder& folder, const std::string& name)
 {
-    if (!buffer || size == 0) {
-        return 0;
+    if (!isEntry(folder, name, S_IFLNK)) {
+        return;
     }
-    const std::string_view wantSection = trim(section);
-    const std::string_view wantKey = trim(key);
-    if (!wantKey.empty()) {
-        const auto path = fs::resolveCase(file);
-        const auto data = path ? readSettingsFile(*path) : std::nullopt;
-        if (data) {
-            const Location at = locate(withoutMark(*data), wantSection, wantKey);
-            if (at.key) {
-                return copyTruncated(unquote(parse(at.keyLine).value), buffer, size);
-            }
-        }
-    }
-    std::string_view fallback = defaultValue;
-    while (!fallback.empty() && fallback.back() == ' ') {
-        fallback.remove_suffix(1);
-    }
-    return copyTruncated(fallback, buffer, size);
+    char path[PATH_MAX];
+    const std::string self = "/proc/self/fd/" + std::to_string(folder.fd());
+    const ssize_t length = ::readlink(self.c_str(), path, sizeof path - 1);
+    const std::string shown = (length > 0 ? std::string(path, std::size_t(length)) : std::string("?")) + "/" + name;
+    std::fprintf(stderr, "%s: a link that leads to no file of its own folder; the settings were not written\n", shown.c_str());
 }
 
-bool writePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
-                               const std::string& file)
+bool storableNames(const std::string& section, const std::string& key, const std::string& value)
 {
-    const std::string wantSection(trim(section));
-    const std::string wantKey(trim(key));
-    if (wantKey.empty() || !storable(wantSection) || !storable(wantKey) || !storable(value)
-        || wantSection.find(']') != std::string::npos || wantKey.find('=') != std::string::npos
-        || wantKey.front() == '[' || wantKey.front() == ';') {
-        return false;
-    }
+    return !key.empty() && storable(section) && storable(key) && storable(value)
+        && section.find(']') == std::string::npos && key.find('=') == std::string::npos && key.front() != '['
+        && key.front() != ';';
+}
 
-    // The file as it is on disk (found in any case), or a new file in the existing folder.
-    std::string path;
-    std::string old;
-    mode_t mode = fs::newFileMode();
-    if (const auto existing = fs::resolveCase(file)) {
-        const auto target = writableTarget(*existing);
-        struct stat st;
-        auto data = target && ::access(target->c_str(), W_OK) == 0 ? readSettingsFile(*target, &st) : std::nullopt;
-        if (!data) {
-            return false;
-        }
-        path = *target;
-        old = std::move(*data);
-        mode = st.st_mode & 07777;
-    } else {
-        const std::size_t slash = file.rfind('/');
-        const auto resolvedFolder = fs::resolveCase(folderOf(file));
-        const std::string name = file.substr(slash == std::string::npos ? 0 : slash + 1);
-        if (!resolvedFolder || name.empty()) {
-            return false;
-        }
-        path = (resolvedFolder->back() == '/' ? *resolvedFolder : *resolvedFolder + "/") + name;
-    }
-
+// The text of the file with key set in section: an existing key's line replaced in place, a new key after
+// its section's last line of content, a new section at the end; CRLF line ends; the byte-order mark kept.
+std::string rewritten(std::string_view old, const std::string& section, const std::string& key,
+                      const std::string& value)
+{
     bool marked = false;
     const std::string_view text = withoutMark(old, &marked);
-    const Location at = locate(text, wantSection, wantKey);
-    const std::string entry = wantKey + "=" + value;
+    const Location at = locate(text, section, key);
+    const std::string entry = key + "=" + value;
     std::string data;
-    data.reserve(old.size() + entry.size() + wantSection.size() + 8);
+    data.reserve(old.size() + entry.size() + section.size() + 8);
     if (marked) {
         data += kByteOrderMark;
     }
@@ -319,9 +308,100 @@ bool writePrivateProfileString(const std::string& section, const std::string& ke
         return true;
     });
     if (!at.header) {
-        data += "[" + wantSection + "]\r\n" + entry + "\r\n";
+        data += "[" + section + "]\r\n" + entry + "\r\n";
     }
-    return fs::writeFileWhole(path, data, mode, fs::Placement::Replace);
+    return data;
+}
+
+// The folder of a settings file's path, and the file's name in it.
+fs::HeldFolder openFolderOf(const std::string& file, std::string& name)
+{
+    fs::PathParts parts = fs::splitPath(file);
+    name = std::move(parts.name);
+    return fs::HeldFolder::open(fs::resolveCase(parts.folder).value_or(parts.folder));
+}
+
+} // namespace
+
+std::size_t getPrivateProfileString(const std::string& section, const std::string& key, const std::string& defaultValue,
+                                    char* buffer, std::size_t size, const std::string& file)
+{
+    std::string name;
+    const fs::HeldFolder folder = openFolderOf(file, name);
+    return getPrivateProfileString(section, key, defaultValue, buffer, size, folder, name);
+}
+
+bool writePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
+                               const std::string& file)
+{
+    std::string name;
+    const fs::HeldFolder folder = openFolderOf(file, name);
+    return writePrivateProfileString(section, key, value, folder, name);
+}
+
+std::size_t getPrivateProfileString(const std::string& section, const std::string& key, const std::string& defaultValue,
+                                    char* buffer, std::size_t size, const fs::HeldFolder& folder,
+                                    const std::string& name)
+{
+    if (!buffer || size == 0) {
+        return 0;
+    }
+    const std::string_view wantSection = trim(section);
+    const std::string_view wantKey = trim(key);
+    if (!wantKey.empty()) {
+        const auto found = folder.findWithExtensionInAnyCase(name);
+        const auto data = found ? readSettingsFile(folder, *found, true) : std::nullopt;
+        if (data) {
+            const Location at = locate(withoutMark(*data), wantSection, wantKey);
+            if (at.key) {
+                return copyTruncated(unquote(parse(at.keyLine).value), buffer, size);
+            }
+        }
+    }
+    std::string_view fallback = defaultValue;
+    while (!fallback.empty() && fallback.back() == ' ') {
+        fallback.remove_suffix(1);
+    }
+    return copyTruncated(fallback, buffer, size);
+}
+
+bool writePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
+                               const fs::HeldFolder& folder, const std::string& name)
+{
+    const std::string wantSection(trim(section));
+    const std::string wantKey(trim(key));
+    if (!storableNames(wantSection, wantKey, value) || !folder.isOpen() || !fs::isPlainName(name)) {
+        return false;
+    }
+
+    // The file as it is in the folder (its extension in any case), or a new file.
+    std::string target = name;
+    std::string old;
+    mode_t mode = fs::newFileMode();
+    if (const auto existing = folder.findWithExtensionInAnyCase(name)) {
+        const auto writable = writableTarget(folder, *existing);
+        if (!writable) {
+            reportRefusedLink(folder, *existing);
+            return false;
+        }
+        struct stat st;
+        auto data = ::faccessat(folder.fd(), writable->c_str(), W_OK, 0) == 0
+            ? readSettingsFile(folder, *writable, false, &st)
+            : std::nullopt;
+        if (!data) {
+            return false;
+        }
+        target = *writable;
+        old = std::move(*data);
+        mode = st.st_mode & 07777;
+    }
+
+    const std::string data = rewritten(old, wantSection, wantKey, value);
+    // A file that would pass the size limit would read as empty from then on: it stays as it is.
+    if (data.size() > kMaxFileSize) {
+        return false;
+    }
+    return fs::writeFileWhole(folder, target, data, mode, fs::Placement::Replace);
 }
 
 } // namespace platform

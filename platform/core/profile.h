@@ -5,8 +5,9 @@
 //
 // Sections and keys are found without regard to case; "[ name ]" is section "name"; names and values are
 // trimmed; lines may end in CRLF, LF or CR alone; lines starting with ";" are comments. Only the first
-// section of a name counts, and in it the first key of a name. Paths are UTF-8; the file itself is found
-// without regard to case too.
+// section of a name counts, and in it the first key of a name. Paths are UTF-8; the file itself is found by
+// its exact name, else by the same name with its extension in another case (a file another system wrote).
+// A file holds at most 1 MB: a larger one reads as holding nothing and is never rewritten.
 #pragma once
 
 #include <cstddef>
@@ -29,13 +30,15 @@ std::size_t getPrivateProfileString(const std::string& section, const std::strin
 // its section, a new section at the end of the file; every other line is kept. The file (CRLF line ends)
 // is written beside the old one and renamed over it, so a crash never leaves half a file; a missing file
 // is created. False, with nothing changed, when the folder is missing or cannot be written, the file is
-// read-only, or a name or value cannot be stored (line breaks or NULs; "]" in a section, "=" in a key).
+// read-only, the new text would pass 1 MB, or a name or value cannot be stored (line breaks or NULs; "]" in
+// a section, "=" in a key). An existing file that is a link is written only when it leads to a regular file
+// in the same folder (that file is changed, the link stays); refused, it leaves one line "path: reason" on
+// standard error. The path versions open the path's folder and go on as the held ones do.
 bool writePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
                                const std::string& file);
 
 // The same for the settings file `name` in a held folder (heldfolder.h): read and written through the
-// folder's descriptor, never through a link that leads out of it. The name is found exactly, else with its
-// extension in another case (a file another system wrote).
+// folder's descriptor, never through a link that leads out of it.
 std::size_t getPrivateProfileString(const std::string& section, const std::string& key, const std::string& defaultValue,
                                     char* buffer, std::size_t size, const fs::HeldFolder& folder,
                                     const std::string& name);

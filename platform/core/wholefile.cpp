@@ -1,5 +1,6 @@
 #include "platform/core/wholefile.h"
 
+#include "platform/core/filesys.h"
 #include "platform/core/heldfolder.h"
 
 #include <cerrno>
@@ -13,21 +14,6 @@
 namespace platform::fs {
 
 namespace {
-
-struct Split
-{
-    std::string folder; // "." for the current folder
-    std::string name;
-};
-
-Split split(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return { ".", path };
-    }
-    return { slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1) };
-}
 
 // The one name a finished file has before it is renamed over its target; a writer killed just then
 // leaves it, and the next write to the same target removes it. Short and legal whatever the target's
@@ -102,8 +88,8 @@ bool writeThroughStaging(int dirFd, const std::string& name, std::string_view by
 
 bool writeFileWhole(const std::string& path, std::string_view bytes, mode_t mode, Placement placement)
 {
-    const Split s = split(path);
-    return writeFileWhole(HeldFolder::open(s.folder), s.name, bytes, mode, placement);
+    const PathParts parts = splitPath(path);
+    return writeFileWhole(HeldFolder::open(parts.folder), parts.name, bytes, mode, placement);
 }
 
 bool writeFileWhole(const HeldFolder& folder, const std::string& name, std::string_view bytes, mode_t mode,

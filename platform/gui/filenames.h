@@ -17,8 +17,8 @@ QString textFromFileName(std::string_view bytes);
 std::string fileNameFromText(const QString& text);
 
 // The bytes of the file a path names, as the file system here is searched: each component exactly when it
-// exists so, otherwise the entry that differs from it only in case ("Hit_1.wav" finds "Hit_1.WAV"). A path
-// that exists in no case is returned as it is.
+// exists so, otherwise the entry that differs from it only in the case of its extension ("Hit_1.wav" finds
+// "Hit_1.WAV", never "HIT_1.wav"). A path not found so is returned as it is.
 std::string diskPath(const QString& path);
 
 } // namespace platform

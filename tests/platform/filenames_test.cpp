@@ -1,5 +1,5 @@
-// Names on disk that are not UTF-8 must lead back to their exact bytes; a path from a list entry must reach
-// the file whatever the case of its name.
+// Names on disk that are not UTF-8 must lead back to their exact bytes; a path must reach its file whatever
+// the case of its extension, and no file of another name.
 #include "platform/gui/filenames.h"
 #include "tests/common/testsupport.h"
 
@@ -23,14 +23,15 @@ TEST(FileNames, EveryByteStringSurvivesTheTripThroughText)
     EXPECT_EQ(platform::textFromFileName("\xc3\xa9"), QString::fromUtf8("\xc3\xa9"));
 }
 
-TEST(FileNames, DiskPathFindsTheFileWhateverTheCaseExactNameFirst)
+TEST(FileNames, DiskPathFindsTheFileWhateverTheCaseOfItsExtensionExactNameFirst)
 {
     testsupport::TempFolder dir;
     ASSERT_TRUE(testsupport::writeFile(dir.file("Hit_1.WAV"), "x"));
     ASSERT_TRUE(testsupport::writeFile(dir.file("Caf\xc3\xa9_1.wav"), "x"));
     const std::string folder = platform::fileNameFromText(dir.path());
     EXPECT_EQ(platform::diskPath(dir.file("Hit_1.wav")), folder + "/Hit_1.WAV");
-    EXPECT_EQ(platform::diskPath(dir.file(QString::fromUtf8("CAF\xc3\xa9_1.Wav"))), folder + "/Caf\xc3\xa9_1.wav");
+    EXPECT_EQ(platform::diskPath(dir.file(QString::fromUtf8("Caf\xc3\xa9_1.Wav"))), folder + "/Caf\xc3\xa9_1.wav");
+    EXPECT_EQ(platform::diskPath(dir.file(QString::fromUtf8("CAF\xc3\xa9_1.wav"))), folder + "/CAF\xc3\xa9_1.wav");
     EXPECT_EQ(platform::diskPath(dir.file("missing.wav")), folder + "/missing.wav");
     ASSERT_TRUE(testsupport::writeFile(dir.file("Hit_1.wav"), "y"));
     EXPECT_EQ(platform::diskPath(dir.file("Hit_1.wav")), folder + "/Hit_1.wav");

@@ -1,6 +1,7 @@
 // A held folder: every step goes to the folder that was opened, whatever later happens to its path, and
 // no step replaces a file, follows a link into another folder, or picks a file of another base name.
 #include "platform/core/heldfolder.h"
+#include "platform/core/profile.h"
 #include "platform/core/wholefile.h"
 #include "tests/common/testsupport.h"
 
@@ -54,11 +55,15 @@ TEST(HeldFolder, AFolderMovedOrSwappedForALinkAfterOpenRedirectsNothing)
 
         EXPECT_TRUE(held.removeFile("a.wav")) << c.what;
         EXPECT_TRUE(held.renameTo("b.wav", held, "c.wav")) << c.what;
-        EXPECT_TRUE(fs::writeFileWhole(held, "set.ini", "saved", 0644, fs::Placement::Replace)) << c.what;
+        EXPECT_TRUE(fs::writeFileWhole(held, "raw.bin", "saved", 0644, fs::Placement::Replace)) << c.what;
+        EXPECT_TRUE(platform::writePrivateProfileString("S", "k", "1", held, "set.ini")) << c.what;
 
-        EXPECT_EQ(QDir(dir.file("Held")).entryList(QDir::Files), (QStringList { "c.wav", "set.ini" })) << c.what;
+        EXPECT_EQ(QDir(dir.file("Held")).entryList(QDir::Files), (QStringList { "c.wav", "raw.bin", "set.ini" }))
+            << c.what;
         EXPECT_EQ(QDir(other).entryList(QDir::Files), (QStringList { "a.wav", "b.wav" })) << c.what;
-        EXPECT_EQ(readFile(held.readPath("set.ini").c_str()), "saved") << c.what;
+        EXPECT_EQ(readFile(held.readPath("raw.bin").c_str()), "saved") << c.what;
+        char value[8];
+        EXPECT_EQ(platform::getPrivateProfileString("S", "k", "", value, sizeof value, held, "set.ini"), 1u);
     }
 }
 

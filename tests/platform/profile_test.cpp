@@ -75,12 +75,13 @@ TEST(ProfileRead, FindsSectionsAndKeysWhateverTheirCaseAndSpacing)
     EXPECT_EQ(read(f, s, "").text, "<default>");
 }
 
-TEST(ProfileRead, FindsTheFileWhateverItsCase)
+TEST(ProfileRead, FindsTheFileWhateverTheCaseOfItsExtension)
 {
     TempFolder dir;
     QDir(dir.path()).mkdir("Sets");
     writeFile(dir.file("Sets/Take.INI"), "[S]\nk=v\n");
-    EXPECT_EQ(read(dir.file("sets/take.ini"), "S", "k").text, "v");
+    EXPECT_EQ(read(dir.file("Sets/Take.ini"), "S", "k").text, "v");
+    EXPECT_EQ(read(dir.file("Sets/take.ini"), "S", "k").text, "<default>");
 }
 
 TEST(ProfileRead, TruncatesLongValuesToTheBuffer)
@@ -139,8 +140,8 @@ TEST(ProfileWrite, ChangesOnlyWhatItMustAndWritesCrLf)
               "; settings\n"
               "[First]\r"
               "LEVEL1 = 10\n"
-              "loose line\n"
               "Pan1=50\n"
+              "loose line\n"
               "\n"
               "; about the next one\n"
               "[Second]\n"
@@ -153,8 +154,8 @@ TEST(ProfileWrite, ChangesOnlyWhatItMustAndWritesCrLf)
               "; settings\r\n"
               "[First]\r\n"
               "LEVEL1=80\r\n"
-              "loose line\r\n"
               "Pan1=50\r\n"
+              "loose line\r\n"
               "Mute1=1\r\n"
               "\r\n"
               "; about the next one\r\n"
@@ -173,9 +174,10 @@ TEST(ProfileWrite, CreatesTheFileAndReplacesItWhole)
     EXPECT_TRUE(write(f, "Vellmarin Corvadel", "AutoPlay", "1"));
     EXPECT_EQ(readFile(f), "[Vellmarin Corvadel]\r\nShowEnding=0\r\nAutoPlay=1\r\n");
 
-    // An existing file in another case is the one changed; its permissions stay; no temporary file stays.
+    // An existing file with its extension in another case is the one changed; its permissions stay; no
+    // temporary file stays.
     ASSERT_EQ(::chmod(f.toLocal8Bit().constData(), 0640), 0);
-    EXPECT_TRUE(write(dir.file("NEW.INI"), "vellmarin corvadel", "autoplay", "0"));
+    EXPECT_TRUE(write(dir.file("new.INI"), "vellmarin corvadel", "autoplay", "0"));
     EXPECT_EQ(readFile(f), "[Vellmarin Corvadel]\r\nShowEnding=0\r\nAutoPlay=0\r\n");
     struct stat st;
     ASSERT_EQ(::stat(f.toLocal8Bit().constData(), &st), 0);
@@ -238,15 +240,52 @@ TEST(ProfileWrite, LinksAreFollowedOnlyToAFileInTheSameFolder)
     link(".", "Set/Folder.ini");
     link("Real.ini", "Set/Take.ini");
 
+    link(dir.file("Set/Real.ini").toLocal8Bit().constData(), "Set/Absolute.ini");
+
+    // Each refusal of a link says so in one line; the last refusal, of a directory, says nothing.
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(write(dir.file("Set/Out.ini"), "Vellmarin Corvadel", "Level1", "80"));
     EXPECT_FALSE(write(dir.file("Set/Dangling.ini"), "S", "k", "2"));
     EXPECT_FALSE(write(dir.file("Set/Folder.ini"), "S", "k", "2"));
+    EXPECT_FALSE(write(dir.path() + "/Set", "S", "k", "2"));
+    const QStringList lines = QString::fromStdString(testing::internal::GetCapturedStderr()).split('\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].contains("/Set/Out.ini: ")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[2].contains("/Set/Folder.ini: ")) << lines[2].toStdString();
     EXPECT_EQ(readFile(dir.file("script.sh")), outside);
     EXPECT_FALSE(QFile::exists("/corvadel-no-such-file.ini"));
 
-    EXPECT_TRUE(write(dir.file("Set/take.ini"), "S", "k", "2"));
+    EXPECT_TRUE(write(dir.file("Set/Absolute.ini"), "S", "k", "3"));
+    EXPECT_EQ(readFile(dir.file("Set/Real.ini")), "[S]\r\nk=3\r\n");
+
+    EXPECT_TRUE(write(dir.file("Set/Take.INI"), "S", "k", "2"));
     EXPECT_EQ(readFile(dir.file("Set/Real.ini")), "[S]\r\nk=2\r\n");
     EXPECT_TRUE(QFileInfo(dir.file("Set/Take.ini")).isSymLink());
+}
+
+TEST(ProfileWrite, ARewriteNeverMakesAFileTooLargeToRead)
+{
+    TempFolder dir;
+    const QString f = dir.file("a.ini");
+    // Under 1 MB with LF line ends; CRLF would take it past.
+    QByteArray text = "[S]\nk=1\n";
+    while (text.size() < (1 << 20) - 4) {
+        text += "x\n";
+    }
+    writeFile(f, text);
+    EXPECT_FALSE(write(f, "S", "k", "2"));
+    EXPECT_EQ(readFile(f), text);
+    EXPECT_EQ(read(f, "S", "k").text, "1");
+}
+
+TEST(ProfileWrite, ALongNameThatTheFolderTakesIsSaved)
+{
+    TempFolder dir;
+    const QString f = dir.file(QString(245, 'x') + ".ini");
+    EXPECT_TRUE(write(f, "S", "k", "1"));
+    EXPECT_TRUE(write(f, "S", "k", "2"));
+    EXPECT_EQ(read(f, "S", "k").text, "2");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 TEST(ProfileWrite, AKilledWriterLeavesNothingTheNextWriteDoesNotClear)
