@@ -112,7 +112,7 @@ QString ReadINI(const QString& Section, const QString& Key, const platform::fs::
     return readValue(
         [&](char* buffer, std::size_t size) {
             return platform::getPrivateProfileString(utf8(upperAscii(Section)), utf8(upperAscii(Key)), std::string(),
-                                                     buffer, size, Folder.readPath(utf8(File)));
+                                                     buffer, size, Folder, utf8(File));
         },
         Default);
 }
@@ -120,7 +120,7 @@ QString ReadINI(const QString& Section, const QString& Key, const platform::fs::
 bool WriteINI(const QString& Section, const QString& Key, const QString& Value,
               const platform::fs::HeldFolder& Folder, const QString& File)
 {
-    return platform::writePrivateProfileString(utf8(Section), utf8(Key), utf8(Value), Folder.readPath(utf8(File)));
+    return platform::writePrivateProfileString(utf8(Section), utf8(Key), utf8(Value), Folder, utf8(File));
 }
 
 QString GetLongName(QString Path)

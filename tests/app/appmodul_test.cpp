@@ -166,12 +166,13 @@ TEST_F(AppModulTest, MissingSettingsGiveDefaultsAndTheDefaultSoundIsWrittenOnce)
     EXPECT_TRUE(written.startsWith("RIFF"));
     EXPECT_TRUE(written.endsWith(QByteArray(2, '\0')));
 
-    // An existing file of the user's is used as it is, whatever it holds and whatever the case of its name.
+    // An existing file of the user's is used as it is, whatever it holds and whatever the case of its
+    // extension.
     ASSERT_TRUE(QFile::remove(AppModul::DefaultWav));
-    ASSERT_TRUE(testsupport::writeFile(temp.file("DEFAULT.WAV"), "mine"));
+    ASSERT_TRUE(testsupport::writeFile(temp.file("Default.WAV"), "mine"));
     AppModul::LoadSettings();
-    EXPECT_EQ(AppModul::DefaultWav, temp.file("DEFAULT.WAV"));
-    EXPECT_EQ(QDir(temp.path()).entryList(QDir::Files), QStringList { "DEFAULT.WAV" });
+    EXPECT_EQ(AppModul::DefaultWav, temp.file("Default.WAV"));
+    EXPECT_EQ(QDir(temp.path()).entryList(QDir::Files), QStringList { "Default.WAV" });
     EXPECT_EQ(testsupport::readFile(AppModul::DefaultWav), QByteArray("mine"));
 }
 
@@ -189,14 +190,14 @@ TEST_F(AppModulTest, WhatAnotherUserPutInTheTemporaryFolderIsNeitherLoadedNorWri
     const QString target = program.file("planted.wav");
     ASSERT_TRUE(testsupport::runAsNobody([&] {
         ASSERT_EQ(::symlink(target.toLocal8Bit().constData(), temp.file("Default.wav").toLocal8Bit().constData()), 0);
-        ASSERT_TRUE(testsupport::writeFile(other.file("DEFAULT.wav"), "RIFF of theirs"));
+        ASSERT_TRUE(testsupport::writeFile(other.file("Default.WAV"), "RIFF of theirs"));
     }));
 
     for (const QString& folder : { temp.path(), other.path() }) {
         Commands::TempDir = folder + "/";
         AppModul::LoadSettings();
         EXPECT_FALSE(QFile::exists(target));
-        EXPECT_EQ(testsupport::readFile(other.file("DEFAULT.wav")), "RIFF of theirs");
+        EXPECT_EQ(testsupport::readFile(other.file("Default.WAV")), "RIFF of theirs");
         // A private copy of the default sound is used instead.
         EXPECT_TRUE(AppModul::DefaultWav.startsWith(folder + "/Default-")) << AppModul::DefaultWav.toStdString();
         EXPECT_EQ(QFileInfo(AppModul::DefaultWav).ownerId(), ::geteuid());

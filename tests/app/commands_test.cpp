@@ -101,20 +101,6 @@ TEST(CommandsPaths, LongNamesAndRebuiltCase)
     EXPECT_EQ(Commands::GetLongName(""), "");
 }
 
-TEST(CommandsPaths, SettingsFileBesideAMissingExecutableIsUsable)
-{
-    // The program settings file is named from the long name of "<folder>/<name>.exe", which does not exist
-    // here: its rebuilt case must still lead to the real folder.
-    TempFolder dir;
-    QDir(dir.path()).mkpath("my apps/bin");
-    QString ini = Commands::GetLongName(dir.file("my apps/bin/") + "corvadel.exe");
-    ini = ini.left(ini.size() - 3) + "ini";
-    EXPECT_TRUE(ini.endsWith("/My Apps/Bin/Corvadel.ini"));
-    Commands::WriteINI(kTitle, "AutoPlay", "0", ini);
-    EXPECT_EQ(readFile(dir.file("my apps/bin/Corvadel.ini")), "[Vellmarin Corvadel]\r\nAutoPlay=0\r\n");
-    EXPECT_EQ(Commands::ReadINI(kTitle, "AutoPlay", ini, "1"), "0");
-}
-
 TEST(CommandsPaths, TrailingSeparators)
 {
     QString p = "/a/b";
@@ -158,12 +144,14 @@ TEST(CommandsPaths, FileAndFolderTests)
     TempFolder dir;
     QDir(dir.path()).mkdir("Sets");
     writeFile(dir.file("Sets/Take_1.wav"), "x");
-    EXPECT_TRUE(Commands::FileExists(dir.file("sets/take_1.WAV")));
+    // Only the extension is found in another case: a name from elsewhere never leads to another file.
+    EXPECT_TRUE(Commands::FileExists(dir.file("Sets/Take_1.WAV")));
+    EXPECT_FALSE(Commands::FileExists(dir.file("Sets/take_1.wav")));
     EXPECT_FALSE(Commands::FileExists(dir.file("Sets")));
     EXPECT_FALSE(Commands::FileExists(dir.file("Sets/Take_2.wav")));
     EXPECT_FALSE(Commands::FileExists(""));
 
-    EXPECT_TRUE(Commands::DirExists(dir.file("SETS")));
+    EXPECT_FALSE(Commands::DirExists(dir.file("SETS")));
     EXPECT_TRUE(Commands::DirExists(dir.file("Sets/")));
     EXPECT_TRUE(Commands::DirExists("/"));
     EXPECT_FALSE(Commands::DirExists(dir.file("Sets/Take_1.wav")));
@@ -189,10 +177,10 @@ TEST(CommandsPaths, CreatePathWalksFromTheFirstComponent)
     EXPECT_TRUE(QDir(dir.file("new/deeper")).exists());
     EXPECT_EQ(QDir::currentPath(), QDir(dir.file("new/deeper")).canonicalPath());
 
-    // Existing levels in another case are walked through, not created again.
+    // A level taken in another case is neither created again nor walked through.
     QString mixed = dir.file("NEW/Deeper/Third");
-    EXPECT_TRUE(Commands::CreatePath(mixed));
-    EXPECT_EQ(QDir(dir.file("new/deeper")).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList { "Third" });
+    EXPECT_FALSE(Commands::CreatePath(mixed));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList { "new" });
 
     // A file in the way stops the walk there.
     writeFile(dir.file("new/file"), "x");
