@@ -166,8 +166,7 @@ TEST_F(AppModulTest, MissingSettingsGiveDefaultsAndTheDefaultSoundIsWrittenOnce)
     EXPECT_TRUE(written.startsWith("RIFF"));
     EXPECT_TRUE(written.endsWith(QByteArray(2, '\0')));
 
-    // An existing file of the user's is used as it is, whatever it holds and whatever the case of its
-    // extension.
+    // An existing file of the user's is used as it is, whatever it holds and whatever the case of its extension.
     ASSERT_TRUE(QFile::remove(AppModul::DefaultWav));
     ASSERT_TRUE(testsupport::writeFile(temp.file("Default.WAV"), "mine"));
     AppModul::LoadSettings();

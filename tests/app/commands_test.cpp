@@ -1,4 +1,5 @@
 // The helper module: settings files, paths, folders, the default sound, windows, messages and keys.
+#include "app/appmodul.h"
 #include "app/commands.h"
 #include "platform/gui/toolkit.h"
 #include "tests/common/testsupport.h"
@@ -101,6 +102,19 @@ TEST(CommandsPaths, LongNamesAndRebuiltCase)
     EXPECT_EQ(Commands::GetLongName(""), "");
 }
 
+TEST(CommandsPaths, SettingsFileIsTheExecutablesNameInTheProgramFolderAsSpelled)
+{
+    // Names in small letters, which a case rebuilt for a missing path would change: the settings file is
+    // the one beside the program, named after it, and the options come from it.
+    TempFolder dir;
+    QDir(dir.path()).mkpath("my apps/bin");
+    ASSERT_TRUE(writeFile(dir.file("my apps/bin/corvadel player.ini"), "[Vellmarin Corvadel]\r\nAutoPlay=0\r\n"));
+    AppModul::Main(dir.file("my apps/bin"), dir.path(), QStringLiteral("corvadel player"));
+    EXPECT_EQ(Commands::IniFile, dir.file("my apps/bin/corvadel player.ini"));
+    EXPECT_EQ(AppModul::AutoPlay, 0);
+    AppModul::ResetState();
+}
+
 TEST(CommandsPaths, TrailingSeparators)
 {
     QString p = "/a/b";
@@ -144,14 +158,13 @@ TEST(CommandsPaths, FileAndFolderTests)
     TempFolder dir;
     QDir(dir.path()).mkdir("Sets");
     writeFile(dir.file("Sets/Take_1.wav"), "x");
-    // Only the extension is found in another case: a name from elsewhere never leads to another file.
     EXPECT_TRUE(Commands::FileExists(dir.file("Sets/Take_1.WAV")));
-    EXPECT_FALSE(Commands::FileExists(dir.file("Sets/take_1.wav")));
+    EXPECT_FALSE(Commands::FileExists(dir.file("sets/take_1.wav")));
     EXPECT_FALSE(Commands::FileExists(dir.file("Sets")));
     EXPECT_FALSE(Commands::FileExists(dir.file("Sets/Take_2.wav")));
     EXPECT_FALSE(Commands::FileExists(""));
 
-    EXPECT_FALSE(Commands::DirExists(dir.file("SETS")));
+    EXPECT_TRUE(Commands::DirExists(dir.file("Sets")));
     EXPECT_TRUE(Commands::DirExists(dir.file("Sets/")));
     EXPECT_TRUE(Commands::DirExists("/"));
     EXPECT_FALSE(Commands::DirExists(dir.file("Sets/Take_1.wav")));
@@ -177,10 +190,12 @@ TEST(CommandsPaths, CreatePathWalksFromTheFirstComponent)
     EXPECT_TRUE(QDir(dir.file("new/deeper")).exists());
     EXPECT_EQ(QDir::currentPath(), QDir(dir.file("new/deeper")).canonicalPath());
 
-    // A level taken in another case is neither created again nor walked through.
-    QString mixed = dir.file("NEW/Deeper/Third");
-    EXPECT_FALSE(Commands::CreatePath(mixed));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList { "new" });
+    // Existing levels are walked through, not created again; one that differs only in case is not made.
+    QString mixed = dir.file("new/deeper/Third");
+    EXPECT_TRUE(Commands::CreatePath(mixed));
+    QString twin = dir.file("NEW/Other");
+    EXPECT_FALSE(Commands::CreatePath(twin));
+    EXPECT_EQ(QDir(dir.file("new/deeper")).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList { "Third" });
 
     // A file in the way stops the walk there.
     writeFile(dir.file("new/file"), "x");
