@@ -3,6 +3,7 @@
 #include "app/commands.h"
 #include "app/mainform.h"
 #include "platform/core/filesys.h"
+#include "platform/core/heldfolder.h"
 #include "platform/core/wholefile.h"
 #include "platform/gui/filenames.h"
 #include "platform/gui/instance.h"
@@ -58,17 +59,27 @@ struct FolderEnumerator
 
 struct FileEnumerator
 {
-    QString Path;
+    platform::fs::HeldFolder Folder;
     std::vector<std::string> names;
-    void Refresh() { names = platform::fs::listFiles(platform::fileNameFromText(Path), "*.wav"); }
+    void Refresh() { names = Folder.files("*.wav"); }
     int ListCount() const { return int(names.size()); }
-    bool valid(int i) const { return i >= 0 && i < ListCount(); }
     QString List(int i) const { return platform::textFromFileName(names[size_t(i)]); }
 };
 
 FolderEnumerator Dir1;
 FileEnumerator File2;
 unsigned g_fillGeneration = 0; // counts the fillings of the phrase lists
+
+platform::fs::HeldFolder g_programFolder;
+platform::fs::HeldFolder g_phraseFolder;
+
+// What an entry of a phrase list shows, and the exact name of the file it was made from.
+struct ListedFile
+{
+    QString shown;
+    std::string file;
+};
+std::vector<ListedFile> g_listed[3]; // by list and row, as the last filling added them
 
 // The list a shown phrase name belongs to: "_1", "_2", "_3" anywhere, tested in that order; -1 for all three.
 int layerOf(const QString& shown)
@@ -229,7 +240,9 @@ void LoadSettings()
     // The settings file is named after the executable and lies beside it. The executable has no ".exe"
     // here, so the long form is taken of the program folder, which exists, and "<name>.ini" added to it.
     Commands::IniFile = Commands::GetLongName(Commands::AppPath) + Commands::ExeName + QStringLiteral(".ini");
+    g_programFolder = platform::fs::HeldFolder::open(platform::fileNameFromText(Commands::AppPath));
     PhrasePath = Commands::AppPath;
+    g_phraseFolder = g_programFolder;
 
     readOption(ShowEnding, "ShowEnding", "0");
     readOption(AutoPlay, "AutoPlay", "1");
@@ -272,17 +285,18 @@ void FillFolderList()
     List1->setSelected(0); // raises the folder list's click handler, which fills the phrase lists
 }
 
-void FillPhraseLists(const QString& Folder)
+void FillPhraseLists(const platform::fs::HeldFolder& Folder)
 {
     MainForm* form = mainForm();
     if (!form) {
         return;
     }
     const unsigned generation = ++g_fillGeneration;
-    File2.Path = Folder;
+    File2.Folder = Folder;
     File2.Refresh();
     for (int k = 0; k < 3; ++k) {
         form->phraseList(k)->Clear();
+        g_listed[k].clear();
     }
     platform::doEvents();
     // A handler that ran meanwhile may have filled the lists afresh (another folder was chosen); that
@@ -294,9 +308,6 @@ void FillPhraseLists(const QString& Folder)
     QStringList entries[3];
     const int count = File2.ListCount();
     for (int i = 0; i < count; ++i) {
-        if (!File2.valid(i)) {
-            continue;
-        }
         QString shown = File2.List(i);
         if (ShowEnding == 0) {
             shown.chop(4);
@@ -305,12 +316,51 @@ void FillPhraseLists(const QString& Folder)
         for (int k = 0; k < 3; ++k) {
             if (layer == k || layer == -1) {
                 entries[k].append(shown);
+                g_listed[k].push_back({ shown, File2.names[size_t(i)] });
             }
         }
     }
     for (int k = 0; k < 3; ++k) {
         form->phraseList(k)->AddItems(entries[k]);
     }
+}
+
+void FillPhraseLists(const QString& Folder)
+{
+    choosePhraseFolder(Folder);
+    FillPhraseLists(g_phraseFolder);
+}
+
+const platform::fs::HeldFolder& programFolder()
+{
+    return g_programFolder;
+}
+
+const platform::fs::HeldFolder& phraseFolder()
+{
+    return g_phraseFolder;
+}
+
+void choosePhraseFolder(const QString& Folder)
+{
+    PhrasePath = Folder;
+    g_phraseFolder = platform::fs::HeldFolder::open(platform::fileNameFromText(Folder));
+}
+
+std::optional<std::string> selectedPhraseFile(int k)
+{
+    MainForm* form = mainForm();
+    if (!form || k < 0 || k > 2) {
+        return std::nullopt;
+    }
+    const platform::ListBox* list = form->phraseList(k);
+    const int row = list->ListIndex();
+    // Only an entry that the last filling made, still in its place, leads to a file.
+    if (row < 0 || size_t(row) >= g_listed[k].size() || list->ListCount() != int(g_listed[k].size())
+        || g_listed[k][size_t(row)].shown != list->List(row)) {
+        return std::nullopt;
+    }
+    return g_listed[k][size_t(row)].file;
 }
 
 void ResetState()
@@ -326,6 +376,11 @@ void ResetState()
     DirSelectBusy = 0;
     Dir1 = {};
     File2 = {};
+    g_programFolder = {};
+    g_phraseFolder = {};
+    for (auto& listed : g_listed) {
+        listed.clear();
+    }
 }
 
 } // namespace AppModul

@@ -3,6 +3,12 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform::fs {
+class HeldFolder;
+}
 
 namespace AppModul {
 
@@ -29,8 +35,23 @@ void Main(const QString& ProgramFolder, const QString& TempFolder, const QString
 void LoadSettings();
 // Lists the phrase folders and selects the first one.
 void FillFolderList();
-// Fills the three phrase lists from Folder's WAV files.
+// Fills the three phrase lists from the WAV files of a held folder, and keeps for every entry the exact
+// name of the file it was made from.
+void FillPhraseLists(const platform::fs::HeldFolder& Folder);
+// The same for a folder named by its path: it is chosen first (choosePhraseFolder).
 void FillPhraseLists(const QString& Folder);
+
+// The program folder, opened once at start.
+const platform::fs::HeldFolder& programFolder();
+// The current phrase folder (PhrasePath), opened once when it was chosen; the program folder until then.
+// Every read, write, rename and delete in it goes through this handle.
+const platform::fs::HeldFolder& phraseFolder();
+// Makes Folder (a full path ending in "/") the current phrase folder: PhrasePath, and the folder opened
+// and held.
+void choosePhraseFolder(const QString& Folder);
+// The exact name of the file that the selected entry of phrase list k (0 to 2) was made from; nothing when
+// the list has no selection or the entry did not come from the last filling.
+std::optional<std::string> selectedPhraseFile(int k);
 
 // Resets every shared variable to its state before start-up (tests).
 void ResetState();

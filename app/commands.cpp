@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include "platform/core/filesys.h"
+#include "platform/core/heldfolder.h"
 #include "platform/core/integer16.h"
 #include "platform/core/profile.h"
 #include "platform/core/wholefile.h"
@@ -75,20 +76,52 @@ void InitPaths()
     TempDir = GetTempDir();
 }
 
-QString ReadINI(const QString& Section, const QString& Key, const QString& File, const QString& Default)
+namespace {
+
+// A value read by `read` into a buffer of kValueBufferSize blanks, or Default when nothing was copied.
+template<class Reader>
+QString readValue(const Reader& read, const QString& Default)
 {
     std::vector<char> buffer(kValueBufferSize, ' ');
-    const std::size_t count = platform::getPrivateProfileString(
-        utf8(upperAscii(Section)), utf8(upperAscii(Key)), std::string(), buffer.data(), buffer.size(), utf8(File));
+    const std::size_t count = read(buffer.data(), buffer.size());
     if (count >= 1) {
         return fromUtf8(std::string(buffer.data(), count));
     }
     return Default;
 }
 
+} // namespace
+
+QString ReadINI(const QString& Section, const QString& Key, const QString& File, const QString& Default)
+{
+    return readValue(
+        [&](char* buffer, std::size_t size) {
+            return platform::getPrivateProfileString(utf8(upperAscii(Section)), utf8(upperAscii(Key)), std::string(),
+                                                     buffer, size, utf8(File));
+        },
+        Default);
+}
+
 bool WriteINI(const QString& Section, const QString& Key, const QString& Value, const QString& File)
 {
     return platform::writePrivateProfileString(utf8(Section), utf8(Key), utf8(Value), utf8(File));
+}
+
+QString ReadINI(const QString& Section, const QString& Key, const platform::fs::HeldFolder& Folder,
+                const QString& File, const QString& Default)
+{
+    return readValue(
+        [&](char* buffer, std::size_t size) {
+            return platform::getPrivateProfileString(utf8(upperAscii(Section)), utf8(upperAscii(Key)), std::string(),
+                                                     buffer, size, Folder, utf8(File));
+        },
+        Default);
+}
+
+bool WriteINI(const QString& Section, const QString& Key, const QString& Value,
+              const platform::fs::HeldFolder& Folder, const QString& File)
+{
+    return platform::writePrivateProfileString(utf8(Section), utf8(Key), utf8(Value), Folder, utf8(File));
 }
 
 QString GetLongName(QString Path)

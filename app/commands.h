@@ -9,6 +9,10 @@
 
 class QWidget;
 
+namespace platform::fs {
+class HeldFolder;
+}
+
 namespace Commands {
 
 // Shared state (set once by the start-up).
@@ -25,6 +29,12 @@ void InitPaths();
 QString ReadINI(const QString& Section, const QString& Key, const QString& File, const QString& Default);
 // False when nothing could be written (the folder is missing or read-only, the file is read-only).
 bool WriteINI(const QString& Section, const QString& Key, const QString& Value, const QString& File);
+// The same for the settings file File (a plain name) in a held folder: found exactly, else with its
+// extension in another case, and never through a link that leads out of the folder.
+QString ReadINI(const QString& Section, const QString& Key, const platform::fs::HeldFolder& Folder,
+                const QString& File, const QString& Default);
+bool WriteINI(const QString& Section, const QString& Key, const QString& Value,
+              const platform::fs::HeldFolder& Folder, const QString& File);
 
 // Paths and system folders.
 QString GetLongName(QString Path);

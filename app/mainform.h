@@ -29,9 +29,8 @@ public:
     // off whether or not a layer played.
     virtual void stopPlayingLayers() = 0;
     // Stops layer k (0 to 2) when it plays: its slot and its playing flag, then, after pending events ran,
-    // its Play button; the sync button goes off when no layer plays afterwards. A main window that cannot
-    // stop one layer alone stops them all.
-    virtual void stopLayer(int k);
+    // its Play button; the sync button goes off when no layer plays afterwards.
+    virtual void stopLayer(int k) = 0;
     // "Save Settings": stores the selected set's levels, pans and mutes; quiet while AppModul::SilentSave is 1.
     virtual void mnuSave_Click() = 0;
 };

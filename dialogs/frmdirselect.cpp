@@ -63,7 +63,10 @@ void frmDirSelect::Form_Load()
     Commands::CenterForm(this);
     Commands::SetTopMost(this);
     raise();
-    Caption(AppModul::DirSelectCaption);
+    // The window system titles a window without a title with the program's name: an empty caption is
+    // shown as a blank one.
+    const QString caption = AppModul::DirSelectCaption;
+    Caption(caption.isEmpty() ? QStringLiteral(" ") : caption);
     const QString start = AppModul::DirSelectPath;
     if (!start.isEmpty() && Commands::DirExists(start)) {
         Drive1->setDrive(start);

@@ -3,10 +3,11 @@
 #include "app/appmodul.h"
 #include "app/commands.h"
 #include "app/mainform.h"
-#include "app/phrasenames.h"
+#include "app/setfiles.h"
 #include "dialogs/dialogcontrols.h"
 #include "dialogs/phrasefiles.h"
 #include "platform/gui/combobox.h"
+#include "platform/gui/filenames.h"
 #include "platform/gui/listbox.h"
 #include "platform/gui/toolkit.h"
 
@@ -59,7 +60,46 @@ void frmMoveSet::Command1_Click()
     Unload();
 }
 
-std::optional<QString> frmMoveSet::destinationFolder(const QString& typed)
+namespace {
+
+// Where a typed destination leads beneath the program folder ("\" separates levels as "/" does): the
+// deepest level that exists, held, and the levels still to be made below it. Levels are followed only
+// through real folders, never through links.
+struct Destination
+{
+    platform::fs::HeldFolder deepest;
+    QStringList missing;
+
+    // The destination itself; nothing held while it is still to be made.
+    platform::fs::HeldFolder existing() const { return missing.isEmpty() ? deepest : platform::fs::HeldFolder(); }
+    // Makes the missing levels (mkdirat); the destination held, or nothing held when a level failed.
+    platform::fs::HeldFolder make() const
+    {
+        platform::fs::HeldFolder folder = deepest;
+        for (const QString& level : missing) {
+            folder = folder.createSub(platform::fileNameFromText(level));
+        }
+        return folder;
+    }
+};
+
+// Why a level of a typed destination may not be used; nothing when it may.
+std::optional<QString> levelRefusal(const QString& level, const QString& typed)
+{
+    if (level == QLatin1String("..")) {
+        return PhraseFiles::quoted(typed) + QStringLiteral(" lies outside the program folder.");
+    }
+    if (level.startsWith(QLatin1Char('_'))) {
+        return PhraseFiles::quoted(level) + QStringLiteral(" cannot be a phrase folder: it starts with \"_\".");
+    }
+    if (!PhraseFiles::acceptableName(level)) {
+        return PhraseFiles::refusedNameReason(level);
+    }
+    return std::nullopt;
+}
+
+// The destination a typed text names, or why there is none.
+std::optional<Destination> resolveDestination(const QString& typed, QString& why)
 {
     QString relative = typed;
     relative.replace(QLatin1Char('\\'), QLatin1Char('/'));
@@ -67,64 +107,96 @@ std::optional<QString> frmMoveSet::destinationFolder(const QString& typed)
         relative.chop(1);
     }
     if (relative.startsWith(QLatin1Char('/'))) {
+        why = PhraseFiles::quoted(typed) + QStringLiteral(" lies outside the program folder.");
         return std::nullopt;
     }
-    for (const QString& level : relative.split(QLatin1Char('/'))) {
-        if (level.startsWith(QLatin1Char('_')) || !PhraseFiles::acceptableName(level)) {
+    const QStringList levels = relative.split(QLatin1Char('/'));
+    for (const QString& level : levels) {
+        if (const std::optional<QString> refusal = levelRefusal(level, typed)) {
+            why = *refusal;
             return std::nullopt;
         }
     }
-    return Commands::AppPath + relative + QLatin1Char('/');
+    Destination destination { AppModul::programFolder(), {} };
+    for (const QString& level : levels) {
+        if (!destination.missing.isEmpty()) {
+            destination.missing << level;
+            continue;
+        }
+        // The exact name first, else a folder whose name differs only in case.
+        std::string name = platform::fileNameFromText(level);
+        if (!destination.deepest.exists(name)) {
+            if (const std::optional<std::string> twin = destination.deepest.caseTwin(name)) {
+                name = *twin;
+            }
+        }
+        if (!destination.deepest.exists(name)) {
+            destination.missing << level;
+            continue;
+        }
+        platform::fs::HeldFolder sub = destination.deepest.openSub(name);
+        if (!sub.isOpen()) {
+            why = PhraseFiles::quoted(platform::textFromFileName(name)) + QStringLiteral(" is not a folder.");
+            return std::nullopt;
+        }
+        destination.deepest = sub;
+    }
+    return destination;
 }
+
+// The selected set's files, and its settings file, from the phrase folder into `destination` under the
+// same names.
+PhraseFiles::Plan movePlan(const platform::fs::HeldFolder& destination)
+{
+    const SetFiles set = SetFiles::selected();
+    const platform::fs::HeldFolder& folder = AppModul::phraseFolder();
+    PhraseFiles::Plan plan(folder, destination);
+    for (const SetFiles::LayerFile& sound : set.soundFiles()) {
+        plan.addSound(sound.file, sound.file);
+    }
+    if (set.settingsName && set.files[0]) {
+        const std::string settings = set.settingsOnDisk(folder).value_or(*set.settingsName);
+        plan.setSettings(settings, settings);
+    }
+    return plan;
+}
+
+// Why the set may not move to the typed destination; nothing when it may.
+std::optional<QString> moveRefusal(const QString& typed)
+{
+    QString why;
+    const std::optional<Destination> destination = resolveDestination(typed, why);
+    if (!destination) {
+        return why;
+    }
+    if (PhraseFiles::sameFolder(destination->existing(), AppModul::phraseFolder())) {
+        return QStringLiteral("The set is in ") + PhraseFiles::quoted(typed) + QStringLiteral(" already.");
+    }
+    return movePlan(destination->existing()).refusal();
+}
+
+} // namespace
 
 void frmMoveSet::Command2_Click()
 {
-    if (Combo1->Text().isEmpty()) {
+    const QString typed = Combo1->Text();
+    if (typed.isEmpty()) {
         return;
     }
     const Busy busy(this);
-    stopLayersAndSaveSet();
-    MainForm* main = AppModul::mainForm();
-
-    // The selections as they are now; a list without one names no file.
-    QString entries[3];
-    QString* files[3] = { &MoveFile1, &MoveFile2, &MoveFile3 };
-    for (int k = 0; k < 3; ++k) {
-        entries[k] = main ? main->phraseList(k)->Text() : QString();
-        *files[k] = PhraseNames::withWav(entries[k]);
-    }
-    const std::optional<QString> settingsName = PhraseNames::layerOneSettingsName(entries[0]);
-
-    // The names that move: the layers' files that lists show, then the set's settings file.
-    QStringList names;
-    for (int k = 0; k < 3; ++k) {
-        if (PhraseFiles::namesListedFile(entries[k])) {
-            names << *files[k];
+    // The destination is made only once everything was checked; the files move into the folder made.
+    const bool acted = PhraseFiles::checkThenAct([&] { return moveRefusal(typed); }, stopLayersAndSaveSet, [&] {
+        QString why;
+        const platform::fs::HeldFolder made = resolveDestination(typed, why)->make();
+        if (!made.isOpen()) {
+            return PhraseFiles::Refusal(PhraseFiles::quoted(typed) + QStringLiteral(" could not be made."));
         }
+        return movePlan(made).run();
+    });
+    if (!acted) {
+        return;
     }
-    if (settingsName) {
-        names << *settingsName;
-    }
-    for (const QString& name : names) {
-        PhraseFiles::setNormal(AppModul::PhrasePath + name);
-    }
-
-    // A destination that may not be made, or that a link leads out of the program folder, makes every move
-    // fail.
-    const std::optional<QString> destination = destinationFolder(Combo1->Text());
-    if (destination && PhraseFiles::liesWithin(*destination, Commands::AppPath)) {
-        QString folder = *destination;
-        if (!Commands::DirExists(folder)) {
-            Commands::CreatePath(folder);
-        }
-        for (const QString& name : names) {
-            if (Commands::FileExists(AppModul::PhrasePath + name)) {
-                PhraseFiles::renameNoReplace(AppModul::PhrasePath + name, *destination + name);
-            }
-        }
-    }
-
     platform::doEvents();
-    AppModul::FillPhraseLists(AppModul::PhrasePath);
+    AppModul::FillPhraseLists(AppModul::phraseFolder());
     Unload();
 }

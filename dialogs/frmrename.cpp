@@ -6,6 +6,7 @@
 #include "app/phrasenames.h"
 #include "dialogs/dialogcontrols.h"
 #include "dialogs/phrasefiles.h"
+#include "platform/gui/filenames.h"
 #include "platform/gui/listbox.h"
 #include "platform/gui/textbox.h"
 
@@ -58,38 +59,55 @@ void frmRename::Command1_Click()
     Unload();
 }
 
+namespace {
+
+// Why a new name may not be used; nothing when it may.
+PhraseFiles::Refusal nameRefusal(const QString& newName)
+{
+    const QString file = newName + QStringLiteral(".wav");
+    if (!PhraseFiles::acceptableName(file)) {
+        return PhraseFiles::refusedNameReason(file);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+PhraseFiles::Plan frmRename::renamePlan(const QString& newName)
+{
+    PhraseFiles::Plan plan(oldFolder, oldFolder);
+    if (const PhraseFiles::Refusal why = nameRefusal(newName)) {
+        plan.refuse(*why);
+    }
+    if (!oldFile) {
+        return plan;
+    }
+    plan.addSound(*oldFile, platform::fileNameFromText(newName + QStringLiteral(".wav")));
+    MainForm* main = AppModul::mainForm();
+    if (AppModul::ActiveList == 0 && main) {
+        RenIniName = PhraseNames::setNameRule(main->phraseList(0)->Text());
+        if (const auto settings = oldFolder.findWithExtensionInAnyCase(platform::fileNameFromText(RenIniName))) {
+            plan.setSettings(*settings, platform::fileNameFromText(PhraseNames::setNameRule(newName)));
+        }
+    }
+    return plan;
+}
+
 void frmRename::Command2_Click()
 {
     const Busy busy(this);
-    MainForm* main = AppModul::mainForm();
-    const int16_t active = AppModul::ActiveList;
-    if (main) {
-        main->stopLayer(active);
-    }
-
-    // A name that would hide the file, leave the folder or that some system refuses renames nothing.
     const QString newName = txtNewName->Text();
-    const bool accepted = PhraseFiles::acceptableName(newName + QStringLiteral(".wav"));
-
-    if (active == 0 && main) {
-        const QString first = main->phraseList(0)->Text();
-        RenIniName = PhraseNames::setNameRule(first);
-        RenIniPath = AppModul::PhrasePath + RenIniName;
-        const QString newIniName = PhraseNames::setNameRule(newName);
-        if (accepted && PhraseFiles::namesListedFile(first) && PhraseFiles::acceptableName(newIniName)
-            && Commands::FileExists(RenIniPath)) {
-            PhraseFiles::setNormal(RenIniPath);
-            PhraseFiles::renameNoReplace(RenIniPath, AppModul::PhrasePath + newIniName);
-        }
+    const bool acted = PhraseFiles::checkThenAct(
+        [&] { return renamePlan(newName).refusal(); },
+        [] {
+            if (MainForm* main = AppModul::mainForm()) {
+                main->stopLayer(AppModul::ActiveList);
+            }
+        },
+        [&] { return renamePlan(newName).run(); });
+    if (!acted) {
+        return;
     }
-
-    const QString oldName = lblOldName->text();
-    if (accepted && PhraseFiles::namesListedFile(oldName)) {
-        PhraseFiles::setNormal(AppModul::PhrasePath + oldName);
-        PhraseFiles::renameNoReplace(AppModul::PhrasePath + oldName,
-                                     AppModul::PhrasePath + newName + QStringLiteral(".wav"));
-    }
-
-    AppModul::FillPhraseLists(AppModul::PhrasePath);
+    AppModul::FillPhraseLists(AppModul::phraseFolder());
     Unload();
 }

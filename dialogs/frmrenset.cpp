@@ -4,9 +4,11 @@
 #include "app/commands.h"
 #include "app/mainform.h"
 #include "app/phrasenames.h"
+#include "app/setfiles.h"
 #include "dialogs/dialogcontrols.h"
 #include "dialogs/phrasefiles.h"
 #include "platform/gui/combobox.h"
+#include "platform/gui/filenames.h"
 #include "platform/gui/listbox.h"
 #include "platform/gui/textbox.h"
 #include "platform/gui/toolkit.h"
@@ -30,6 +32,7 @@ frmRenSet::frmRenSet() : Form(dialogOwner(), 5025, 1470)
     // is wider than it was, and 7.5 points keep the caption clear of the combo.
     Label1[0] = makeLabel(this, QStringLiteral("Choose name:"), platform::dialogFont(7.5), 60, 525, 1155, 255);
     Combo1 = makeCombo(this, standard, 1080, 480, 3855, 315);
+    Combo1->setLocked(true); // its text changes only by picking a proposal
     Command1 = makeButton(this, QStringLiteral("Cancel"), standard, 120, 900, 2355, 495);
     Command2 = makeButton(this, QStringLiteral("Rename"), bold, 2580, 900, 2355, 495);
     List1 = new platform::ListBox(this);
@@ -107,48 +110,51 @@ void frmRenSet::Command1_Click()
     Unload();
 }
 
+namespace {
+
+// Why a new base name may not be used; nothing when it may.
+std::optional<QString> nameRefusal(const QString& newName)
+{
+    if (newName.isEmpty()) {
+        return QStringLiteral("The set needs a name.");
+    }
+    if (!PhraseFiles::acceptableName(newName + QStringLiteral("_1.wav"))) {
+        return PhraseFiles::refusedNameReason(newName);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+PhraseFiles::Plan frmRenSet::renamePlan(const QString& newName)
+{
+    const SetFiles set = SetFiles::selected();
+    const platform::fs::HeldFolder& folder = AppModul::phraseFolder();
+    PhraseFiles::Plan plan(folder, folder);
+    if (const PhraseFiles::Refusal why = nameRefusal(newName)) {
+        plan.refuse(*why);
+    }
+    for (const SetFiles::LayerFile& sound : set.soundFiles()) {
+        plan.addSound(sound.file, platform::fileNameFromText(newName + QStringLiteral("_%1.wav").arg(sound.layer + 1)));
+    }
+    if (set.settingsName && set.files[0]) {
+        plan.setSettings(set.settingsOnDisk(folder).value_or(*set.settingsName),
+                         platform::fileNameFromText(newName + QStringLiteral(".ini")));
+    }
+    return plan;
+}
+
 void frmRenSet::Command2_Click()
 {
     const Busy busy(this);
-    stopLayersAndSaveSet();
-    MainForm* main = AppModul::mainForm();
-
-    // The selections as they are now; a list without one names no file.
-    QString entries[3];
-    for (int k = 0; k < 3; ++k) {
-        entries[k] = main ? main->phraseList(k)->Text() : QString();
-    }
-    QString* files[3] = { &SetFile1, &SetFile2, &SetFile3 };
-    for (int k = 0; k < 3; ++k) {
-        *files[k] = PhraseNames::withWav(AppModul::PhrasePath + entries[k]);
-    }
-    const std::optional<QString> settingsName = PhraseNames::layerOneSettingsName(entries[0]);
-    const QString settingsFile = settingsName ? AppModul::PhrasePath + *settingsName : QString();
-
-    for (int k = 0; k < 3; ++k) {
-        if (PhraseFiles::namesListedFile(entries[k])) {
-            PhraseFiles::setNormal(*files[k]);
-        }
-    }
-    if (settingsName) {
-        PhraseFiles::setNormal(settingsFile);
-    }
-
-    // A name that would hide the files, leave the folder or that some system refuses renames nothing.
     const QString newName = txtNewName->Text();
-    if (!newName.isEmpty() && PhraseFiles::acceptableName(newName + QStringLiteral("_1.wav"))) {
-        for (int k = 0; k < 3; ++k) {
-            if (PhraseFiles::namesListedFile(entries[k])) {
-                PhraseFiles::renameNoReplace(*files[k],
-                                             AppModul::PhrasePath + newName + QStringLiteral("_%1.wav").arg(k + 1));
-            }
-        }
-        if (settingsName && Commands::FileExists(settingsFile)) {
-            PhraseFiles::renameNoReplace(settingsFile, AppModul::PhrasePath + newName + QStringLiteral(".ini"));
-        }
+    const bool acted = PhraseFiles::checkThenAct(
+        [&] { return renamePlan(newName).refusal(); },
+        stopLayersAndSaveSet, [&] { return renamePlan(newName).run(); });
+    if (!acted) {
+        return;
     }
-
     platform::doEvents();
-    AppModul::FillPhraseLists(AppModul::PhrasePath);
+    AppModul::FillPhraseLists(AppModul::phraseFolder());
     Unload();
 }

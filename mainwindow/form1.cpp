@@ -4,13 +4,14 @@
 #include "app/appmodul.h"
 #include "app/commands.h"
 #include "app/phrasenames.h"
+#include "app/setfiles.h"
 #include "controls/animknob.h"
 #include "controls/colours.h"
 #include "controls/togglebutton.h"
 #include "dialogs/frmmoveset.h"
 #include "dialogs/frmrename.h"
 #include "dialogs/frmrenset.h"
-#include "platform/core/filesys.h"
+#include "platform/core/heldfolder.h"
 #include "platform/gui/filenames.h"
 #include "platform/gui/listbox.h"
 #include "platform/gui/textbox.h"
@@ -38,7 +39,7 @@ std::optional<uint8_t> toByte(int value)
     return uint8_t(value);
 }
 
-// The file a path made from a list entry names on disk, whatever the case of its extension.
+// The file a path names on disk, whatever the case of its components (the default sound).
 std::string localPath(const QString& path)
 {
     return platform::diskPath(path);
@@ -50,22 +51,15 @@ int16_t askYesNo(const QString& question)
     return int16_t(platform::messageBox(question, 36, Commands::AppTitle));
 }
 
-// Deletes files of the phrase folder: first every read-only mark is cleared, then each file is deleted in
-// the order given. A file that cannot go simply stays. Only plain names in the folder are ever touched.
-void deleteInFolder(const QString& folder, const QStringList& names)
+// Deletes files of a held folder: first every read-only mark is cleared, then each file is deleted in the
+// order given. A file that cannot go simply stays.
+void deleteInFolder(const platform::fs::HeldFolder& folder, const std::vector<std::string>& names)
 {
-    std::vector<std::string> paths;
-    for (const QString& name : names) {
-        if (!name.isEmpty() && !name.contains(QLatin1Char('/')) && name != QLatin1String(".")
-            && name != QLatin1String("..")) {
-            paths.push_back(localPath(folder + name));
-        }
+    for (const std::string& name : names) {
+        folder.setAttributesNormal(name);
     }
-    for (const std::string& path : paths) {
-        platform::fs::setAttributesNormal(path);
-    }
-    for (const std::string& path : paths) {
-        platform::fs::removeFile(path);
+    for (const std::string& name : names) {
+        folder.removeFile(name);
     }
 }
 
@@ -196,9 +190,10 @@ void Form1::Form_Unload()
 
 void Form1::List1_Click()
 {
-    AppModul::PhrasePath = Commands::AppPath + List1->Text();
-    Commands::AddBackslash(AppModul::PhrasePath);
-    AppModul::FillPhraseLists(AppModul::PhrasePath);
+    QString folder = Commands::AppPath + List1->Text();
+    Commands::AddBackslash(folder);
+    AppModul::choosePhraseFolder(folder);
+    AppModul::FillPhraseLists(AppModul::phraseFolder());
 }
 
 void Form1::lstPhrase_MouseDown(int16_t Index, int16_t Button, int16_t /*Shift*/, float X, float Y)
@@ -239,7 +234,8 @@ void Form1::loadStoredSettings()
     PhraseName = PhraseNames::setNameRule(lstPhrase[0]->Text());
     SettingsFile = AppModul::PhrasePath + PhraseName;
     auto read = [this](const char* key, const char* defaultValue) {
-        return Commands::ReadINI(Commands::AppTitle, QLatin1String(key), SettingsFile, QLatin1String(defaultValue));
+        return Commands::ReadINI(Commands::AppTitle, QLatin1String(key), AppModul::phraseFolder(), PhraseName,
+                                 QLatin1String(defaultValue));
     };
     auto applyKnob = [](animKnob* knob, const QString& text) {
         if (const std::optional<int16_t> value = Commands::TextToInt16(text)) {
@@ -257,23 +253,24 @@ void Form1::loadStoredSettings()
     miniButton3->setValue(read("Mute3", "0") == QLatin1String("1"));
 }
 
-QString& Form1::layerFile(int k)
+std::optional<std::string> Form1::layerSound(int k) const
 {
-    QString* files[3] = { &PhraseFile1, &PhraseFile2, &PhraseFile3 };
-    return *files[k];
+    if (const std::optional<std::string> file = AppModul::selectedPhraseFile(k)) {
+        return AppModul::phraseFolder().readPath(*file);
+    }
+    return std::nullopt;
 }
 
 void Form1::loadSelectedLayers()
 {
-    for (int k = 0; k < 3; ++k) {
-        layerFile(k) = PhraseNames::withWav(AppModul::PhrasePath + lstPhrase[k]->Text());
-    }
     for (int16_t k = 0; k < 3; ++k) {
         if (lstPhrase[k]->Text().isEmpty()) {
             continue;
         }
-        if (const std::optional<Levels> levels = startLevels(k)) {
-            DX7Sound::LoadBufferLevels(k, localPath(layerFile(k)), levels->level, levels->pan);
+        const std::optional<std::string> sound = layerSound(k);
+        const std::optional<Levels> levels = startLevels(k);
+        if (sound && levels) {
+            DX7Sound::LoadBufferLevels(k, *sound, levels->level, levels->pan);
         }
         AppModul::LayerPlaying[k] = -1;
         playButton(k)->setValue(true);
@@ -312,9 +309,10 @@ void Form1::singleListStart(int16_t index)
 
 void Form1::startLayer(int k)
 {
-    PhraseFile = PhraseNames::withWav(AppModul::PhrasePath + lstPhrase[k]->Text());
-    if (const std::optional<Levels> levels = startLevels(k)) {
-        DX7Sound::LoadPlayBuffer(int16_t(k), localPath(PhraseFile), levels->level, levels->pan, 1);
+    const std::optional<std::string> sound = layerSound(k);
+    const std::optional<Levels> levels = startLevels(k);
+    if (sound && levels) {
+        DX7Sound::LoadPlayBuffer(int16_t(k), *sound, levels->level, levels->pan, 1);
     }
     AppModul::LayerPlaying[k] = -1;
     syncButton1->setValue(true);
@@ -558,7 +556,7 @@ void Form1::mnuAutoPlay_Click()
 void Form1::mnuEnding_Click()
 {
     AppModul::ShowEnding = mnuEnding->isChecked() ? 1 : 0;
-    AppModul::FillPhraseLists(AppModul::PhrasePath);
+    AppModul::FillPhraseLists(AppModul::phraseFolder());
 }
 
 void Form1::mnuSave_Click()
@@ -571,7 +569,8 @@ void Form1::mnuSave_Click()
     SettingsFile = AppModul::PhrasePath + PhraseName;
     bool saved = true; // every write is tried; one that fails is reported below
     auto write = [this, &saved](const char* key, const QString& value) {
-        saved = Commands::WriteINI(Commands::AppTitle, QLatin1String(key), value, SettingsFile) && saved;
+        saved = Commands::WriteINI(Commands::AppTitle, QLatin1String(key), value, AppModul::phraseFolder(), PhraseName)
+            && saved;
     };
     write("Level1", QString::number(animKnob1->Value()));
     write("Pan1", QString::number(animKnob2->Value()));
@@ -611,16 +610,20 @@ void Form1::mnuDel_Click()
     if (entry.isEmpty()) {
         return;
     }
+    // The entry's own file, in the folder it was listed from.
+    const std::optional<std::string> file = AppModul::selectedPhraseFile(AppModul::ActiveList);
+    const platform::fs::HeldFolder folder = AppModul::phraseFolder();
     PhraseName = PhraseNames::withWav(entry);
     MsgText = QStringLiteral("Really delete phrase '") + PhraseName + QStringLiteral("' ?");
     MsgAnswer = askYesNo(MsgText);
     if (MsgAnswer == platform::IdNo) {
         return;
     }
-    PhraseFile = AppModul::PhrasePath + PhraseName;
-    deleteInFolder(AppModul::PhrasePath, { PhraseName });
+    if (file) {
+        deleteInFolder(folder, { *file });
+    }
     platform::doEvents();
-    AppModul::FillPhraseLists(AppModul::PhrasePath);
+    AppModul::FillPhraseLists(AppModul::phraseFolder());
 }
 
 void Form1::mnuDelSet_Click()
@@ -628,10 +631,12 @@ void Form1::mnuDelSet_Click()
     if (!everyListSelected(QStringLiteral("delete"))) {
         return;
     }
-    const QString firstEntry = lstPhrase[0]->Text();
-    SetName1 = PhraseNames::withWav(firstEntry);
-    SetName2 = PhraseNames::withWav(lstPhrase[1]->Text());
-    SetName3 = PhraseNames::withWav(lstPhrase[2]->Text());
+    // The entries' own files, in the folder they were listed from.
+    const SetFiles set = SetFiles::selected();
+    const platform::fs::HeldFolder folder = AppModul::phraseFolder();
+    SetName1 = PhraseNames::withWav(set.entries[0]);
+    SetName2 = PhraseNames::withWav(set.entries[1]);
+    SetName3 = PhraseNames::withWav(set.entries[2]);
     MsgText = QStringLiteral("Really delete following phrases: \r\n") + SetName1 + QStringLiteral(", ") + SetName2
         + QStringLiteral(", ") + SetName3 + QStringLiteral(" ?");
     MsgAnswer = askYesNo(MsgText);
@@ -641,19 +646,16 @@ void Form1::mnuDelSet_Click()
     stopPlayingLayers();
     platform::doEvents();
 
-    const QString& folder = AppModul::PhrasePath;
-    PhraseFile1 = folder + SetName1;
-    PhraseFile2 = folder + SetName2;
-    PhraseFile3 = folder + SetName3;
-    const std::optional<QString> settings = PhraseNames::layerOneSettingsName(firstEntry);
-    SetIniFile = settings ? folder + *settings : QString();
-    QStringList names { SetName1, SetName2, SetName3 };
-    if (settings) {
-        names << *settings;
+    std::vector<std::string> names;
+    for (const SetFiles::LayerFile& sound : set.soundFiles()) {
+        names.push_back(sound.file);
+    }
+    if (const std::optional<std::string> settings = set.settingsOnDisk(folder)) {
+        names.push_back(*settings);
     }
     deleteInFolder(folder, names);
     platform::doEvents();
-    AppModul::FillPhraseLists(AppModul::PhrasePath);
+    AppModul::FillPhraseLists(AppModul::phraseFolder());
 }
 
 // ---- Dialog openers -----------------------------------------------------------------------------------
@@ -663,6 +665,8 @@ void Form1::mnuRename_Click()
     const bool listed = AppModul::ActiveList >= 0 && AppModul::ActiveList <= 2;
     PhraseName = PhraseNames::withWav(listed ? lstPhrase[AppModul::ActiveList]->Text() : QString());
     frmRename::instance->lblOldName->setText(PhraseName);
+    frmRename::instance->oldFile = AppModul::selectedPhraseFile(AppModul::ActiveList);
+    frmRename::instance->oldFolder = AppModul::phraseFolder();
     PhraseName = PhraseNames::withoutWav(PhraseName);
     showWithName(frmRename::instance.get(), frmRename::instance->txtNewName);
 }

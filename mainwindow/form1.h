@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
 class QAction;
 class QFrame;
@@ -132,16 +133,11 @@ public:
     QAction* mnuMove = nullptr;
 
     // Working fields of the commands.
-    QString PhraseFile;
-    QString PhraseFile1;
-    QString PhraseFile2;
-    QString PhraseFile3;
     QString PhraseName;
     QString SettingsFile;
     QString SetName1;
     QString SetName2;
     QString SetName3;
-    QString SetIniFile;
     QString MsgText;
     int16_t MsgAnswer = 0;
 
@@ -181,7 +177,9 @@ private:
         uint8_t pan;
     };
     std::optional<Levels> startLevels(int k) const;
-    QString& layerFile(int k);
+    // The path that reads the file of layer k's selected entry through the phrase folder; nothing when the
+    // entry leads to no file.
+    std::optional<std::string> layerSound(int k) const;
     // True when every phrase list has a selection; otherwise says that a set's `action` needs one.
     bool everyListSelected(const QString& action);
     // Puts PhraseName into a dialog's name box, wholly selected, shows the dialog without waiting and puts

@@ -53,4 +53,9 @@ void ComboBox::setText(const QString& text)
     setEditText(text);
 }
 
+void ComboBox::setLocked(bool locked)
+{
+    m_edit->setReadOnly(locked);
+}
+
 } // namespace platform

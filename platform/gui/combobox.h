@@ -24,6 +24,9 @@ public:
     QString List(int i) const;
     QString Text() const;
     void setText(const QString& text);
+    // A locked text field changes only when an entry is picked: no key edits it (Delete included, which
+    // does not pass KeyPress), nor a paste or a drop.
+    void setLocked(bool locked);
     TextBox* textField() const { return m_edit; }
 
 signals:

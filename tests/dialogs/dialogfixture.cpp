@@ -10,25 +10,6 @@ FakeMain::FakeMain()
     }
 }
 
-void FakeMain::stopPlayingLayers()
-{
-    ++stopsOfAll;
-    for (int k = 0; k < 3; ++k) {
-        AppModul::LayerPlaying[k] = 0;
-    }
-}
-
-void FakeMain::stopLayer(int k)
-{
-    layersStopped.push_back(k);
-    AppModul::LayerPlaying[k] = 0;
-}
-
-void FakeMain::mnuSave_Click()
-{
-    silentSaves.push_back(AppModul::SilentSave);
-}
-
 void DialogTest::SetUp()
 {
     AppModul::ResetState();
@@ -58,22 +39,6 @@ void DialogTest::touch(const QString& relative)
     const QString path = program.file(relative);
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
     ASSERT_TRUE(testsupport::writeFile(path, "RIFF"));
-}
-
-void DialogTest::select(int k, const QString& entry)
-{
-    for (int i = 0; i < main->lists[k]->ListCount(); ++i) {
-        if (main->lists[k]->List(i) == entry) {
-            main->lists[k]->setSelected(i);
-            return;
-        }
-    }
-    ADD_FAILURE() << "no entry " << entry.toStdString() << " in list " << k;
-}
-
-QStringList DialogTest::files(const QString& folder) const
-{
-    return QDir(program.file(folder)).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
 void DialogTest::settle()

@@ -1,5 +1,6 @@
-// A stand-in main window (folder list, three phrase lists, layer stops and the settings save recorded) on a
-// temporary program folder with one phrase folder "Set" holding set A (three layers and A.ini) and B_1.
+// A stand-in main window (folder list and three phrase lists) on a temporary program folder with one phrase
+// folder "Set" holding set A (three layers and A.ini) and B_1. What the dialogs do to the main window and
+// the files is tested with the real one (tests/mainwindow).
 #pragma once
 
 #include "app/appmodul.h"
@@ -23,16 +24,13 @@ public:
     void setAutoPlayChecked(bool) override { }
     void setPhraseSyncChecked(bool) override { }
     void LoadDXSound() override { }
-    void stopPlayingLayers() override;
-    void stopLayer(int k) override;
-    void mnuSave_Click() override;
+    void stopPlayingLayers() override { }
+    void stopLayer(int) override { }
+    void mnuSave_Click() override { }
 
     QWidget widget;
     platform::ListBox* folders;
     platform::ListBox* lists[3];
-    int stopsOfAll = 0;
-    std::vector<int> layersStopped;
-    std::vector<int16_t> silentSaves; // AppModul::SilentSave at each save
 };
 
 class DialogTest : public ::testing::Test
@@ -42,10 +40,6 @@ protected:
     void TearDown() override;
 
     void touch(const QString& relative);
-    // Selects the entry of phrase list k that shows `entry`.
-    void select(int k, const QString& entry);
-    // The names in a folder of the program folder, sorted.
-    QStringList files(const QString& folder = QStringLiteral("Set")) const;
     // Lets the unloaded dialogs go.
     static void settle();
 

@@ -56,3 +56,12 @@ TEST_F(DirSelectTest, CancelOrTheCloseBoxKeepThePathAndAMissingStartFolderStarts
         settle();
     }
 }
+
+TEST_F(DirSelectTest, AnEmptyCaptionLeavesTheWindowUntitled)
+{
+    AppModul::DirSelectCaption.clear();
+    frmDirSelect* dlg = frmDirSelect::instance.get();
+    // A window system shows the program's name for a window whose title is empty: a blank title shows none.
+    EXPECT_FALSE(dlg->windowTitle().isEmpty());
+    EXPECT_TRUE(dlg->windowTitle().trimmed().isEmpty());
+}

@@ -289,8 +289,9 @@ TEST_F(PopupDialogs, RenamePhraseSetRenamesTheFilesAndRefillsTheLists)
     EXPECT_TRUE(waitFor([&] { return endsSteadyAt(captured(), playing); })) << "the renamed set does not play";
 }
 
-TEST_F(PopupDialogs, MovePhraseSetMovesTheSetIntoThePickedFolderAndReplacesNothing)
+TEST_F(PopupDialogs, MovePhraseSetRefusesAFolderHoldingOneOfItsNamesThenMovesTheWholeSet)
 {
+    ASSERT_TRUE(QDir(folder.path()).mkpath("Yon"));
     ASSERT_TRUE(QDir(folder.path()).mkpath("Zed"));
     ASSERT_TRUE(testsupport::writeLevelWav(folder.file("Zed/A_2.wav"), 0.05f, 44100));
     ASSERT_TRUE(testsupport::writeLevelWav(folder.file("Set/B_1.wav"), 0.05f, 44100));
@@ -298,16 +299,35 @@ TEST_F(PopupDialogs, MovePhraseSetMovesTheSetIntoThePickedFolderAndReplacesNothi
     const QString dialog = openFromPopup(5, "Move Phrase Set");
     ASSERT_FALSE(dialog.isEmpty());
 
-    // Open the combo's list with its arrow, pick "Zed", the second folder, press "Move".
-    clickDialog(dialog, 1320 + 3615 - 120, 120 + 150);
-    EXPECT_EQ(xdotool({ "key", "--delay", "100", "Down", "Down", "Return" }).exitCode, 0);
-    clickDialog(dialog, 2580 + 1170, 540 + 240);
+    // Open the combo's list with its arrow, pick "Zed", the third folder, press "Move".
+    const auto pick = [&](const QStringList& keys) {
+        clickDialog(dialog, 1320 + 3615 - 120, 120 + 150);
+        EXPECT_EQ(xdotool(QStringList { "key", "--delay", "100" } + keys + QStringList { "Return" }).exitCode, 0);
+        clickDialog(dialog, 2580 + 1170, 540 + 240);
+    };
+    pick({ "Down", "Down", "Down" });
 
-    EXPECT_TRUE(waitFor([&] { return QFile::exists(folder.file("Zed/A.ini")); })) << "no Zed/A.ini";
-    // Zed held an A_2.wav already: the set's own A_2.wav stays where it was.
-    EXPECT_EQ(files("Zed"), QStringList({ "A.ini", "A_1.wav", "A_2.wav", "A_3.wav" }));
+    // Zed holds an A_2.wav already: one message says so, nothing moves, the set plays on, the dialog stays.
+    // The main window and the message carry the program title.
+    const auto titled = [&] {
+        return xdotool({ "search", "--onlyvisible", "--name", "^Vellmarin Corvadel$" })
+            .out.split('\n', Qt::SkipEmptyParts)
+            .size();
+    };
+    EXPECT_TRUE(waitFor([&] { return titled() == 2; })) << "no message";
+    EXPECT_EQ(xdotool({ "key", "Return" }).exitCode, 0); // the message has the focus
+    EXPECT_TRUE(waitFor([&] { return titled() == 1; })) << "the message stays";
+    EXPECT_EQ(files("Zed"), QStringList({ "A_2.wav" }));
     EXPECT_EQ(testsupport::readFile(folder.file("Zed/A_2.wav")), theirs);
-    EXPECT_EQ(files("Set"), QStringList({ "A_2.wav", "B_1.wav" }));
+    EXPECT_EQ(files("Set"), QStringList({ "A.ini", "A_1.wav", "A_2.wav", "A_3.wav", "B_1.wav" }));
+    EXPECT_EQ(testsupport::readFile(folder.file("Set/A.ini")), setSettings);
+    EXPECT_TRUE(endsSteadyAt(captured(), playing)) << "the set stopped";
+
+    // "Yon", one up, takes the whole set.
+    pick({ "Up" });
+    EXPECT_TRUE(waitFor([&] { return QFile::exists(folder.file("Yon/A.ini")); })) << "no Yon/A.ini";
+    EXPECT_EQ(files("Yon"), QStringList({ "A.ini", "A_1.wav", "A_2.wav", "A_3.wav" }));
+    EXPECT_EQ(files("Set"), QStringList({ "B_1.wav" }));
     EXPECT_TRUE(closed("Move Phrase Set"));
 }
 

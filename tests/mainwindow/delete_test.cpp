@@ -1,6 +1,8 @@
 // "Delete Phrase" and "Delete Phrase Set" from the phrase lists' popup, on the real files of a phrase folder.
 #include "tests/mainwindow/formfixture.h"
 
+#include <QDir>
+
 namespace {
 
 class DeleteTest : public FormTest
@@ -14,8 +16,6 @@ protected:
             return style == 36 ? answer : platform::IdOk;
         });
     }
-
-    bool exists(const QString& name) const { return QFile::exists(phraseFolder() + name); }
 
     QStringList boxes;
 };
@@ -49,8 +49,8 @@ TEST_F(DeleteTest, DeletePhraseWithNothingSelectedAsksAndDeletesNothing)
 
 TEST_F(DeleteTest, DeleteSetStopsTheLayersDeletesTheFilesAndTheSettingsAndRefills)
 {
-    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "A.ini", "[Vellmarin Corvadel]\r\nLevel1=90\r\n"));
-    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "B.ini", "[Vellmarin Corvadel]\r\nLevel1=90\r\n"));
+    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "A.ini", kStoredSettings));
+    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "B.ini", kStoredSettings));
     pressEntry(0, 0);
     answerQuestions(platform::IdYes);
     popupChoose(2, 0, form->mnuDelSet);
@@ -70,20 +70,21 @@ TEST_F(DeleteTest, DeleteSetStopsTheLayersDeletesTheFilesAndTheSettingsAndRefill
     EXPECT_TRUE(entries(2).isEmpty());
 }
 
-TEST_F(DeleteTest, RefusedSetDeletionLeavesLayersAndFilesAlone)
+TEST_F(DeleteTest, RefusedDeletionsLeaveLayersAndFilesAlone)
 {
     pressEntry(0, 0);
     answerQuestions(platform::IdNo);
+    popupChoose(0, 0, form->mnuDel);
     popupChoose(0, 0, form->mnuDelSet);
-    ASSERT_EQ(boxes.size(), 1);
+    ASSERT_EQ(boxes.size(), 2);
 
     // Lists 2 and 3 without a selection: only the message, nothing asked.
     AppModul::FillPhraseLists(AppModul::PhrasePath);
     form->lstPhrase[0]->setSelected(0);
     popupChoose(0, 0, form->mnuDelSet);
-    EXPECT_EQ(boxes.value(1),
+    EXPECT_EQ(boxes.value(2),
               "64|Vellmarin Corvadel|To delete a phrase set you have to make a selection in every phrase list.");
-    EXPECT_EQ(boxes.size(), 2);
+    EXPECT_EQ(boxes.size(), 3);
 
     for (int k = 0; k < 3; ++k) {
         EXPECT_TRUE(slot(k).playing() && form->playButton(k)->Value()) << k;
@@ -98,8 +99,8 @@ TEST_F(DeleteTest, UnmarkedEntryIsDeletedOnceAndNoOtherSetLosesItsSettings)
 {
     wav("Set/Pad.wav", 0.7f);
     // "Pad" saved its settings as Pad.ini; P.ini belongs to a set "P" (what the cut-six rule would name).
-    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "Pad.ini", "[Vellmarin Corvadel]\r\nLevel1=90\r\n"));
-    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "P.ini", "[Vellmarin Corvadel]\r\nLevel1=90\r\n"));
+    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "Pad.ini", kStoredSettings));
+    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "P.ini", kStoredSettings));
     AppModul::FillPhraseLists(AppModul::PhrasePath);
     for (int k = 0; k < 3; ++k) {
         form->lstPhrase[k]->setSelected(int(entries(k).indexOf("Pad")));
@@ -111,6 +112,49 @@ TEST_F(DeleteTest, UnmarkedEntryIsDeletedOnceAndNoOtherSetLosesItsSettings)
     EXPECT_FALSE(exists("Pad.wav"));
     EXPECT_TRUE(exists("P.ini"));
     EXPECT_TRUE(exists("Pad.ini"));
+}
+
+TEST_F(DeleteTest, EachDeleteTakesTheEntrysOwnFileNeverItsCaseTwinOrTheTwinSetsSettings)
+{
+    writeCaseTwins();
+    answerQuestions(platform::IdYes);
+    pressEntry(1, row(1, "pad_2"));
+    popupChoose(1, 0, form->mnuDel);
+    EXPECT_FALSE(exists("pad_2.WAV"));
+    EXPECT_TRUE(exists("Pad_2.wav"));
+
+    // "beat" never saved its settings: Beat's stay, with Beat's files.
+    selectSet("beat");
+    popupChoose(0, 0, form->mnuDelSet);
+    for (int k = 1; k <= 3; ++k) {
+        EXPECT_FALSE(exists(QString("beat_%1.WAV").arg(k))) << k;
+        EXPECT_TRUE(exists(QString("Beat_%1.wav").arg(k))) << k;
+    }
+    EXPECT_EQ(testsupport::readFile(phraseFolder() + "Beat.ini"), kStoredSettings);
+}
+
+TEST_F(DeleteTest, AFolderSwappedForALinkWhileTheQuestionIsOpenKeepsWhatTheLinkLeadsTo)
+{
+    // Another user's phrase folder in a shared program folder, swapped for a link to a private folder with
+    // the same names while the question is open.
+    testsupport::TempFolder victim;
+    const QStringList names = { "A_1.wav", "A_2.wav", "A_3.wav", "A.ini" };
+    for (const QString& name : names) {
+        ASSERT_TRUE(testsupport::writeFile(victim.file(name), "theirs"));
+    }
+    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "A.ini", kStoredSettings));
+    pressEntry(0, 0);
+    platform::setMessageBoxHandler([&](const QString&, int, const QString&) {
+        EXPECT_TRUE(QDir(program.path()).rename("Set", "Set-old"));
+        EXPECT_TRUE(QFile::link(victim.path(), program.file("Set")));
+        return int(platform::IdYes);
+    });
+    popupChoose(0, 0, form->mnuDelSet);
+    for (const QString& name : names) {
+        EXPECT_EQ(testsupport::readFile(victim.file(name)), "theirs") << name.toStdString();
+    }
+    EXPECT_EQ(files("Set-old"), QStringList({ "B_1.wav", "B_2.wav", "C_1.wav" }));
+    EXPECT_EQ(entries(0), QStringList({ "B_1", "C_1" }));
 }
 
 } // namespace

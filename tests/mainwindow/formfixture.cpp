@@ -164,3 +164,34 @@ QString FormTest::slotFile(int k) const
 {
     return QFileInfo(QString::fromStdString(slot(k).path())).fileName();
 }
+
+QStringList FormTest::files(const QString& folder) const
+{
+    return QDir(program.file(folder)).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+void FormTest::settle()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+const QByteArray FormTest::kStoredSettings = "[Vellmarin Corvadel]\r\nLevel1=90\r\n";
+
+void FormTest::writeCaseTwins()
+{
+    for (int k = 1; k <= 3; ++k) {
+        wav(QString("Set/Beat_%1.wav").arg(k), 0.1f);
+        wav(QString("Set/beat_%1.WAV").arg(k), 0.2f);
+    }
+    wav("Set/Pad_2.wav", 0.3f);
+    wav("Set/pad_2.WAV", 0.4f);
+    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "Beat.ini", kStoredSettings));
+    AppModul::FillPhraseLists(AppModul::phraseFolder());
+}
+
+void FormTest::selectSet(const QString& base)
+{
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(form->lstPhrase[k]->setSelected(row(k, QString("%1_%2").arg(base).arg(k + 1)))) << k;
+    }
+}

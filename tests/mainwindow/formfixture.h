@@ -12,6 +12,7 @@
 #include "tests/common/testsupport.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -46,8 +47,22 @@ protected:
     void chooseOption(QAction* item);
     // A right press on an entry, then `item` chosen from the popup that opens.
     void popupChoose(int list, int row, QAction* item);
-    // The entries of phrase list k.
+    // The entries of phrase list k, and the row of one of them (-1 for none).
     QStringList entries(int k) const;
+    int row(int k, const QString& entry) const { return int(entries(k).indexOf(entry)); }
+    // Selects the set `base` in the three lists ("base_1" to "base_3"), as a click on each would.
+    void selectSet(const QString& base);
+    // Adds two sets whose names differ only in case, "Beat" (files ending in ".wav", kStoredSettings saved
+    // as its settings) and "beat" (".WAV", never saved), and "pad_2.WAV" beside "Pad_2.wav"; then
+    // refills the lists.
+    void writeCaseTwins();
+    static const QByteArray kStoredSettings; // a settings file holding Level1=90
+    // The files (hidden ones too) of a folder of the program folder, sorted; whether the phrase folder
+    // "Set" holds a name.
+    QStringList files(const QString& folder = QStringLiteral("Set")) const;
+    bool exists(const QString& name) const { return QFile::exists(phraseFolder() + name); }
+    // Lets the dialogs that unloaded go.
+    static void settle();
 
     // The slot's buffer as the sound engine holds it.
     const platform::SoundBuffer& slot(int k) const;

@@ -25,7 +25,6 @@ TEST_F(LayerTest, PlayStartsAndStopsOneLayerAndKeepsTheSyncButtonInStep)
     EXPECT_EQ(AppModul::LayerPlaying[0], -1);
     EXPECT_TRUE(form->miniButtonGreen1->Value());
     EXPECT_TRUE(form->syncButton1->Value());
-    EXPECT_EQ(form->PhraseFile, phraseFolder() + "B_1.wav");
 
     pressEntry(1, 0); // A_2
     press(form->miniButtonGreen2);
@@ -161,7 +160,7 @@ TEST_F(LayerTest, ShowExtensionRefillsAndItsEntriesNameTheSameFiles)
     EXPECT_EQ(form->lstPhrase[0]->ListIndex(), -1);
     pressEntry(0, 0);
     press(form->miniButtonGreen1);
-    EXPECT_EQ(form->PhraseFile, phraseFolder() + "A_1.wav"); // no second ".wav"
+    EXPECT_EQ(slotFile(0), "A_1.wav"); // no second ".wav"
     chooseOption(form->mnuEnding);
     EXPECT_EQ(AppModul::ShowEnding, 0);
     EXPECT_EQ(form->lstPhrase[0]->List(0), "A_1");

@@ -218,6 +218,16 @@ TEST_F(SelectionTest, SaveWithNothingInTheFirstListDoesNothing)
     EXPECT_FALSE(QFile::exists(phraseFolder() + "A.ini"));
 }
 
+TEST_F(SelectionTest, SetsWhoseNamesDifferOnlyInCaseKeepTwoSettingsFiles)
+{
+    writeCaseTwins();
+    pressEntry(0, row(0, "beat_1"));
+    EXPECT_EQ(form->animKnob1->Value(), 80); // Beat's stored level is not beat's
+    form->mnuSave->trigger();
+    EXPECT_TRUE(exists("beat.ini"));
+    EXPECT_EQ(testsupport::readFile(phraseFolder() + "Beat.ini"), kStoredSettings);
+}
+
 TEST_F(SelectionTest, SilentSaveWritesWithoutTheMessage)
 {
     pressEntry(0, 0);
