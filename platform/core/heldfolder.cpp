@@ -4,6 +4,7 @@
 #include "platform/core/folderlisting.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <cstdio>
 #include <sys/stat.h>
@@ -229,6 +230,35 @@ std::string HeldFolder::readPath(const std::string& name) const
         return {};
     }
     return "/proc/self/fd/" + std::to_string(fd()) + "/" + name;
+}
+
+std::string HeldFolder::shownPath(const std::string& name) const
+{
+    char folder[PATH_MAX];
+    const std::string self = "/proc/self/fd/" + std::to_string(fd());
+    const ssize_t length = isOpen() ? ::readlink(self.c_str(), folder, sizeof folder - 1) : -1;
+    const std::string shown = length > 0 ? std::string(folder, std::size_t(length)) : std::string("?");
+    return shown == "/" ? shown + name : shown + "/" + name;
+}
+
+std::string shownPath(const std::string& path)
+{
+    static constexpr std::string_view prefix = "/proc/self/fd/";
+    if (path.compare(0, prefix.size(), prefix) != 0) {
+        return path;
+    }
+    const std::size_t slash = path.find('/', prefix.size());
+    const std::string number = path.substr(prefix.size(), slash - prefix.size());
+    if (slash == std::string::npos || number.empty() || number.find_first_not_of("0123456789") != std::string::npos) {
+        return path;
+    }
+    char folder[PATH_MAX];
+    const ssize_t length = ::readlink(path.substr(0, slash).c_str(), folder, sizeof folder - 1);
+    if (length <= 0) {
+        return path;
+    }
+    const std::string shown(folder, std::size_t(length));
+    return (shown == "/" ? "" : shown) + path.substr(slash);
 }
 
 } // namespace platform::fs

@@ -63,11 +63,16 @@ public:
     // A path that reads the entry through the held folder ("/proc/self/fd/<fd>/<name>"), for libraries
     // that take a path; valid while this folder (or a copy of it) is held.
     std::string readPath(const std::string& name) const;
+    // The path of an entry as a person reads it (the folder where it now is, then the name), for messages.
+    std::string shownPath(const std::string& name) const;
 
 private:
     explicit HeldFolder(int fd);
     std::shared_ptr<const int> m_fd; // copies share the descriptor; the last one closes it
 };
+
+// A path for messages: one that reads through a held folder (readPath) shows that folder where it now is.
+std::string shownPath(const std::string& path);
 
 // True for a name that is one plain entry: not empty, no "/", not "." or "..".
 bool isPlainName(std::string_view name);

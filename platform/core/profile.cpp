@@ -264,10 +264,7 @@ void reportRefusedLink(const fs::HeldFolder& folder, const std::string& name)
     if (!isEntry(folder, name, S_IFLNK)) {
         return;
     }
-    char path[PATH_MAX];
-    const std::string self = "/proc/self/fd/" + std::to_string(folder.fd());
-    const ssize_t length = ::readlink(self.c_str(), path, sizeof path - 1);
-    const std::string shown = (length > 0 ? std::string(path, std::size_t(length)) : std::string("?")) + "/" + name;
+    const std::string shown = folder.shownPath(name);
     std::fprintf(stderr, "%s: a link that leads to no file of its own folder; the settings were not written\n", shown.c_str());
 }
 

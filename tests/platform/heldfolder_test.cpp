@@ -62,6 +62,10 @@ TEST(HeldFolder, AFolderMovedOrSwappedForALinkAfterOpenRedirectsNothing)
             << c.what;
         EXPECT_EQ(QDir(other).entryList(QDir::Files), (QStringList { "a.wav", "b.wav" })) << c.what;
         EXPECT_EQ(readFile(held.readPath("raw.bin").c_str()), "saved") << c.what;
+        // Messages name the file where it now is, not the descriptor it is read through.
+        const std::string now = s(QDir(dir.file("Held")).canonicalPath() + "/raw.bin");
+        EXPECT_EQ(fs::shownPath(held.readPath("raw.bin")), now) << c.what;
+        EXPECT_EQ(held.shownPath("raw.bin"), now) << c.what;
         char value[8];
         EXPECT_EQ(platform::getPrivateProfileString("S", "k", "", value, sizeof value, held, "set.ini"), 1u);
     }
