@@ -147,7 +147,7 @@ void processLoad(double seconds, double& percent, double& callbacks)
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     const double wall = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
     percent = (bench::processCpuMs() - cpu0) / wall * 100;
-    callbacks = double(DX7Sound::DS->framesMixed() - frames0) / platform::SoundDevice::BlockFrames / (wall / 1000);
+    callbacks = double(DX7Sound::DS->framesMixed() - frames0) / platform::SoundDevice::kBlockFrames / (wall / 1000);
 }
 
 void playingFigures(const std::filesystem::path& folder)
@@ -175,14 +175,14 @@ void playingFigures(const std::filesystem::path& folder)
         std::vector<std::shared_ptr<platform::SoundBuffer>> voices;
         for (const std::string& file : files) {
             voices.push_back(offline->createSoundBufferFromFile(file));
-            voices.back()->play(platform::PlayLooping);
+            voices.back()->play(platform::kPlayLooping);
         }
-        std::vector<float> block(2 * platform::SoundDevice::BlockFrames);
+        std::vector<float> block(2 * platform::SoundDevice::kBlockFrames);
         std::vector<double> costs;
         for (int run = 0; run < 15; ++run) {
             const double cpu0 = bench::threadCpuMs();
-            for (int done = 0; done < offline->rate(); done += platform::SoundDevice::BlockFrames) {
-                offline->render(block.data(), platform::SoundDevice::BlockFrames);
+            for (int done = 0; done < offline->rate(); done += platform::SoundDevice::kBlockFrames) {
+                offline->render(block.data(), platform::SoundDevice::kBlockFrames);
             }
             costs.push_back(bench::threadCpuMs() - cpu0);
         }
@@ -216,7 +216,7 @@ void reloadFigures(const std::string& file)
     // Lets the audio thread let go of replaced buffers; the next call frees them.
     const auto settle = [] {
         const std::uint64_t now = DX7Sound::DS->framesMixed();
-        waitUntil([&] { return DX7Sound::DS->framesMixed() >= now + 3 * platform::SoundDevice::BlockFrames; }, 10);
+        waitUntil([&] { return DX7Sound::DS->framesMixed() >= now + 3 * platform::SoundDevice::kBlockFrames; }, 10);
         DX7Sound::PlayBuffer(0, 1);
         return heapInUse();
     };

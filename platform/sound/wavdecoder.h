@@ -13,8 +13,6 @@
 // Nothing is scaled down, so 16-bit sums that pass full scale are clipped.
 #pragma once
 
-#include "platform/sound/mixer.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -42,10 +40,8 @@ struct DecodedSound
     int rate = 0; // frames per second of the file
 };
 
-// The most sample memory one decoded file may take: 512 MiB, some 50 minutes of 16-bit stereo at 44.1 kHz.
-constexpr std::size_t MaxSampleBytes = std::size_t(512) << 20;
-
-// Decodes a WAV file whole. On failure the result holds no samples and error says why.
+// Decodes a WAV file whole. On failure the result holds no samples and error says why. A file that would take
+// more than the limits of soundlimits.h is refused before any of its sound is read.
 DecodedSound decodeWavFile(const std::string& path, std::string* error);
 
 } // namespace platform::sounddetail
