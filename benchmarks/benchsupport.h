@@ -10,8 +10,11 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <fcntl.h>
 #include <malloc.h>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace bench {
@@ -74,6 +77,36 @@ inline std::string makeWav(const std::filesystem::path& folder, const std::strin
     sf_close(f);
     return path;
 }
+
+// The baseline of a load: the whole file read() into fresh memory, in this process.
+inline void readWhole(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st
+    { };
+    ::fstat(fd, &st);
+    char* memory = static_cast<char*>(std::malloc(std::size_t(st.st_size)));
+    for (off_t done = 0; done < st.st_size;) {
+        const ssize_t got = ::read(fd, memory + done, std::size_t(st.st_size - done));
+        if (got <= 0) {
+            break;
+        }
+        done += got;
+    }
+    ::close(fd);
+    std::free(memory);
+}
+
+// Every large block comes fresh from the system while this lives, for a load and for its baseline alike
+// (glibc otherwise keeps freed blocks and hands the same pages out again).
+class FreshMemory
+{
+public:
+    FreshMemory() { mallopt(M_MMAP_THRESHOLD, 128 * 1024); }
+    ~FreshMemory() { mallopt(M_MMAP_THRESHOLD, 0); } // back to glibc's own choice
+    FreshMemory(const FreshMemory&) = delete;
+    FreshMemory& operator=(const FreshMemory&) = delete;
+};
 
 // Bytes the heap has handed out, large blocks included.
 inline long long heapInUse()

@@ -6,6 +6,7 @@
 // first sounds, the frame where each layer turns off tells where that layer's beginning sounded, to a
 // fraction of a frame. Half the trials start from a resting device, half while another slot keeps it running.
 // Usage: bench_sound_alignment [trials] (10000 by default).
+#include "platform/sound/sounddevice.h"
 #include "sound/dx7sound.h"
 
 #include <SDL.h>
@@ -51,27 +52,25 @@ std::string writeLayer(const std::filesystem::path& folder, int index, const Lay
     return path;
 }
 
-// Output frames [from, from + count) of the disk driver's file (left channel), once they are there.
-bool readOutput(const std::string& file, std::uint64_t from, std::size_t count, std::vector<float>& left)
+// Frames the disk driver's file holds.
+std::uint64_t framesWritten(const std::string& file)
 {
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    const auto need = static_cast<std::uintmax_t>((from + count) * 2 * sizeof(float));
     std::error_code error;
-    while (std::filesystem::file_size(file, error) < need || error) {
-        if (std::chrono::steady_clock::now() > giveUp) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
+    const std::uintmax_t bytes = std::filesystem::file_size(file, error);
+    return error ? 0 : bytes / (2 * sizeof(float));
+}
+
+// The left channel of the disk driver's file from frame `from` on.
+std::vector<float> readLeft(const std::string& file, std::uint64_t from)
+{
     std::ifstream in(file, std::ios::binary);
     in.seekg(static_cast<std::streamoff>(from * 2 * sizeof(float)));
-    std::vector<float> frames(count * 2);
-    in.read(reinterpret_cast<char*>(frames.data()), static_cast<std::streamsize>(frames.size() * sizeof(float)));
-    left.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        left[i] = frames[2 * i];
+    std::vector<float> frames;
+    float frame[2];
+    while (in.read(reinterpret_cast<char*>(frame), sizeof frame)) {
+        frames.push_back(frame[0]);
     }
-    return bool(in);
+    return frames;
 }
 
 bool waitUntil(const std::function<bool()>& done)
@@ -135,6 +134,13 @@ int main(int argc, char** argv)
     long misaligned = 0;
     long offPosition = 0;
     long lost = 0;
+    long notFound = 0; // layers whose turn-off was not where it should be, within 150 frames
+    // Trials from rest: frames of silence SDL wrote before the device's first block, the trials with any, and
+    // those with two blocks or more (a reading that takes the device's frame count for the file's would find
+    // the last layer's turn-off cut off).
+    std::int64_t longestSilence = 0;
+    long silentLead = 0;
+    long cutShort = 0;
     double worst = 0;
     long crossed = 0; // baseline: trials whose later starts came after the audio thread had begun another block
     const auto began = std::chrono::steady_clock::now();
@@ -150,8 +156,11 @@ int main(int argc, char** argv)
         for (int16_t layer = 0; layer < 3; ++layer) {
             DX7Sound::LoadBufferLevels(layer, files[std::size_t(layer)], 100, 50);
         }
-        // A resting device counts its frames, and writes its file, afresh when it wakes.
-        const std::uint64_t before = DX7Sound::DS->resting() ? 0 : DX7Sound::DS->framesMixed();
+        // A resting device writes its file afresh when it wakes; a running one goes on where it is. SDL may
+        // write blocks of silence before the device first runs, so the file's frames are not the device's:
+        // the trial's sound is found in the file from here on, not at the frame the device counted.
+        const bool wakes = DX7Sound::DS->resting();
+        const std::uint64_t origin = wakes ? 0 : framesWritten(output);
         // In every other trial the UI thread is held up for up to 0.6 ms between starts (a block takes 1 ms),
         // so that the audio thread often moves on between them.
         const auto holdUp = [&] {
@@ -167,18 +176,31 @@ int main(int argc, char** argv)
         crossed += DX7Sound::DS->framesMixed() != block ? 1 : 0;
         const auto& first = *DX7Sound::SoundBuffers[0].Buffer;
         std::vector<float> out;
+        std::size_t onset = 0;
         const bool heard = waitUntil([&] {
-            return first.startFrame() != UINT64_MAX && DX7Sound::DS->framesMixed() > first.startFrame() + Region + 1024;
-        }) && readOutput(output, before, std::size_t(first.startFrame() - before + Region + 256), out);
-        const auto onset = std::find_if(out.begin(), out.end(), [](float v) { return v != 0.0f; });
-        if (!heard || onset == out.end()) {
+            out = readLeft(output, origin);
+            onset = std::size_t(std::find_if(out.begin(), out.end(), [](float v) { return v != 0.0f; }) - out.begin());
+            return onset + Region <= out.size();
+        });
+        if (!heard || first.startFrame() == UINT64_MAX) {
             ++lost;
         } else {
+            if (wakes) {
+                // How far the file's onset lies past the frame the device counted for it.
+                const auto shift = static_cast<std::int64_t>(onset) - static_cast<std::int64_t>(first.startFrame());
+                longestSilence = std::max(longestSilence, shift);
+                silentLead += shift > 0 ? 1 : 0;
+                cutShort += shift >= 2 * platform::SoundDevice::kBlockFrames ? 1 : 0;
+            }
             double spread = 0;
             for (int k = 0; k < 3; ++k) {
-                const double off = turnOff(out, std::size_t(onset - out.begin()), k);
+                const double off = turnOff(out, onset, k);
                 const double expected = (Layers[k].on - 0.5) * OutputRate / Layers[k].rate;
-                spread = std::max(spread, off < 0 ? 1e9 : std::fabs(off - expected));
+                if (off < 0) {
+                    ++notFound;
+                } else {
+                    spread = std::max(spread, std::fabs(off - expected));
+                }
                 if (DX7Sound::SoundBuffers[std::size_t(k)].Buffer->startPosition() != 0) {
                     ++offPosition;
                 }
@@ -206,7 +228,11 @@ int main(int argc, char** argv)
     std::printf("  starts that reached the audio thread late (begun as far in as their partners): %llu; layers "
                 "not begun at their file's first frame: %ld\n",
                 (unsigned long long)DX7Sound::DS->lateStarts(), offPosition);
-    std::printf("  trials whose output could not be read: %ld\n", lost);
+    std::printf("  trials whose output could not be read: %ld; layers whose turn-off was not found: %ld\n", lost,
+                notFound);
+    std::printf("  trials from rest whose sound came later in the file than the device's frame count (silence SDL "
+                "wrote before the device first ran): %ld, by up to %lld frames; by two blocks or more: %ld\n",
+                silentLead, (long long)longestSilence, cutShort);
     DX7Sound::Shutdown();
     std::filesystem::remove_all(folder);
     return 0;
