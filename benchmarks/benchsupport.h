@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <malloc.h>
 #include <string>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -40,6 +41,20 @@ inline double medianMs(int runs, const std::function<void()>& step)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+// Waits, polling, until done holds; false when it has not after `seconds`.
+inline bool waitUntil(const std::function<bool()>& done, double seconds,
+                      std::chrono::microseconds poll = std::chrono::microseconds(100))
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > giveUp) {
+            return false;
+        }
+        std::this_thread::sleep_for(poll);
+    }
+    return true;
 }
 
 // CPU time of the calling thread, and of the whole process, in milliseconds.

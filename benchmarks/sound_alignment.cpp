@@ -6,6 +6,7 @@
 // first sounds, the frame where each layer turns off tells where that layer's beginning sounded, to a
 // fraction of a frame. Half the trials start from a resting device, half while another slot keeps it running.
 // Usage: bench_sound_alignment [trials] (10000 by default).
+#include "benchmarks/benchsupport.h"
 #include "platform/sound/sounddevice.h"
 #include "sound/dx7sound.h"
 
@@ -71,18 +72,6 @@ std::vector<float> readLeft(const std::string& file, std::uint64_t from)
         frames.push_back(frame[0]);
     }
     return frames;
-}
-
-bool waitUntil(const std::function<bool()>& done)
-{
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > giveUp) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return true;
 }
 
 // Where, in frames after the onset, layer k of the output turned off (the sum falls through the middle of
@@ -151,7 +140,7 @@ int main(int argc, char** argv)
             DX7Sound::PlayBuffer(3, 1);
         } else if (!running) {
             DX7Sound::StopBuffer(3);
-            waitUntil([] { return DX7Sound::DS->resting(); });
+            bench::waitUntil([] { return DX7Sound::DS->resting(); }, 5);
         }
         for (int16_t layer = 0; layer < 3; ++layer) {
             DX7Sound::LoadBufferLevels(layer, files[std::size_t(layer)], 100, 50);
@@ -177,11 +166,11 @@ int main(int argc, char** argv)
         const auto& first = *DX7Sound::SoundBuffers[0].Buffer;
         std::vector<float> out;
         std::size_t onset = 0;
-        const bool heard = waitUntil([&] {
+        const bool heard = bench::waitUntil([&] {
             out = readLeft(output, origin);
             onset = std::size_t(std::find_if(out.begin(), out.end(), [](float v) { return v != 0.0f; }) - out.begin());
             return onset + Region <= out.size();
-        });
+        }, 5);
         if (!heard || first.startFrame() == UINT64_MAX) {
             ++lost;
         } else {
@@ -214,7 +203,7 @@ int main(int argc, char** argv)
         if (running) {
             // Let the stops land before the next trial reads the output.
             const std::uint64_t now = DX7Sound::DS->framesMixed();
-            waitUntil([&] { return DX7Sound::DS->framesMixed() > now + 512; });
+            bench::waitUntil([&] { return DX7Sound::DS->framesMixed() > now + 512; }, 5);
         }
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();

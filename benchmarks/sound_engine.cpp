@@ -32,18 +32,6 @@ std::string makeWav(const std::filesystem::path& folder, const std::string& name
     return bench::makeWav(folder, name, rate, 2, SF_FORMAT_PCM_16, seconds);
 }
 
-bool waitUntil(const std::function<bool()>& done, double seconds)
-{
-    const auto giveUp = Clock::now() + std::chrono::duration<double>(seconds);
-    while (!done()) {
-        if (Clock::now() > giveUp) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
-    }
-    return true;
-}
-
 void loadFigures(const std::filesystem::path& folder)
 {
     const bench::FreshMemory fresh;
@@ -94,7 +82,7 @@ void pressFigures(const std::filesystem::path& folder)
             for (int16_t layer = 0; layer < 3; ++layer) {
                 DX7Sound::StopBuffer(layer);
             }
-            waitUntil([] { return DX7Sound::DS->resting(); }, 10);
+            bench::waitUntil([] { return DX7Sound::DS->resting(); }, 10);
             const auto t0 = Clock::now();
             for (int16_t layer = 0; layer < 3; ++layer) {
                 DX7Sound::LoadBufferLevels(layer, files[std::size_t(layer)], 80, 50);
@@ -102,7 +90,7 @@ void pressFigures(const std::filesystem::path& folder)
             for (int16_t layer = 0; layer < 3; ++layer) {
                 DX7Sound::PlayBuffer(layer, 1);
             }
-            waitUntil([] {
+            bench::waitUntil([] {
                 return std::all_of(DX7Sound::SoundBuffers.begin(), DX7Sound::SoundBuffers.begin() + 3,
                                    [](const DX7Sound::SoundSlot& s) { return s.Buffer->startFrame() != UINT64_MAX; });
             }, 10);
@@ -167,7 +155,7 @@ void idleFigures(const std::string& file)
     double percent[2] = {};
     double callbacks[2] = {};
     double pace[2] = {};
-    waitUntil([] { return DX7Sound::DS->resting(); }, 10);
+    bench::waitUntil([] { return DX7Sound::DS->resting(); }, 10);
     processLoad(20, percent[0], callbacks[0], pace[0]);
     DX7Sound::LoadPlayBuffer(10, file, 0, 50, 1);
     processLoad(20, percent[1], callbacks[1], pace[1]);
@@ -184,7 +172,8 @@ void reloadFigures(const std::string& file)
     // Lets the audio thread let go of replaced buffers; the next call frees them.
     const auto settle = [] {
         const std::uint64_t now = DX7Sound::DS->framesMixed();
-        waitUntil([&] { return DX7Sound::DS->framesMixed() >= now + 3 * platform::SoundDevice::kBlockFrames; }, 10);
+        const std::uint64_t later = now + 3 * platform::SoundDevice::kBlockFrames;
+        bench::waitUntil([&] { return DX7Sound::DS->framesMixed() >= later; }, 10);
         DX7Sound::PlayBuffer(0, 1);
         return heapInUse();
     };

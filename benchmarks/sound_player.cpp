@@ -94,18 +94,6 @@ double coreShare(pid_t pid, double seconds, const platform::SoundDevice* paced =
     return (cpuNanoseconds(pid) - cpu0) / 1e9 / wall * 100;
 }
 
-bool waitUntil(const std::function<bool()>& done, double seconds)
-{
-    const auto giveUp = Clock::now() + std::chrono::duration<double>(seconds);
-    while (!done()) {
-        if (Clock::now() > giveUp) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
 // A program folder: the player, its options (Auto Play and Phrase Sync on), and one phrase folder holding one
 // set of three 10 s layers at the rate, each at full level.
 fs::path programFolder(const fs::path& root, const fs::path& player, int rate)
@@ -220,9 +208,10 @@ int main(int argc, char** argv)
         }
         // Once its window shows and its device rests (half a second after start-up's loads).
         const bool shown = !output("xdotool search --sync --onlyvisible --name '^Vellmarin Corvadel$'").empty();
-        const bool rested = shown && waitUntil([&] { return !deviceAwake(pid); }, 10);
+        const auto poll = std::chrono::milliseconds(20);
+        const bool rested = shown && bench::waitUntil([&] { return !deviceAwake(pid); }, 10, poll);
         const double idle = coreShare(pid, kIdleSeconds);
-        const bool playing = pressFirstSet() && waitUntil([&] { return deviceAwake(pid); }, 10);
+        const bool playing = pressFirstSet() && bench::waitUntil([&] { return deviceAwake(pid); }, 10, poll);
         std::this_thread::sleep_for(std::chrono::seconds(1));
         double pace = 0;
         const double busy = coreShare(pid, kPlayingSeconds, paced.get(), &pace);
