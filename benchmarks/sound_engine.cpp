@@ -99,6 +99,9 @@ void pressFigures(const std::filesystem::path& folder)
         std::sort(times.begin(), times.end());
         figures[index++] = times[4];
     }
+    for (int16_t layer = 0; layer < 3; ++layer) {
+        DX7Sound::StopBuffer(layer);
+    }
     std::printf("  44.1 kHz set %.1f ms, 48 kHz set %.1f ms: ratio %.2f\n", figures[0], figures[1],
                 figures[1] / figures[0]);
 }
@@ -168,7 +171,7 @@ void idleFigures(const std::string& file)
 
 void reloadFigures(const std::string& file)
 {
-    DX7Sound::PlayBuffer(0, 1);
+    DX7Sound::LoadPlayBuffer(0, file, 80, 50, 1);
     // Lets the audio thread let go of replaced buffers; the next call frees them.
     const auto settle = [] {
         const std::uint64_t now = DX7Sound::DS->framesMixed();
