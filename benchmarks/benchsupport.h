@@ -112,16 +112,14 @@ inline void readWhole(const std::string& path)
     std::free(memory);
 }
 
-// Every large block comes fresh from the system while this lives, for a load and for its baseline alike
-// (glibc otherwise keeps freed blocks and hands the same pages out again).
-class FreshMemory
+// From here on every large block comes fresh from the system (and is given back when freed), for a load and
+// for its baseline alike: glibc otherwise keeps freed blocks, and the pages of the last load serve the next.
+inline void freshLargeBlocks()
 {
-public:
-    FreshMemory() { mallopt(M_MMAP_THRESHOLD, 128 * 1024); }
-    ~FreshMemory() { mallopt(M_MMAP_THRESHOLD, 0); } // back to glibc's own choice
-    FreshMemory(const FreshMemory&) = delete;
-    FreshMemory& operator=(const FreshMemory&) = delete;
-};
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+    malloc_trim(0);
+}
 
 // Bytes the heap has handed out, large blocks included.
 inline long long heapInUse()

@@ -34,7 +34,7 @@ std::string makeWav(const std::filesystem::path& folder, const std::string& name
 
 void loadFigures(const std::filesystem::path& folder)
 {
-    const bench::FreshMemory fresh;
+    bench::freshLargeBlocks();
     auto device = platform::SoundDevice::openOffline();
     std::printf("load of a 30 s 16-bit stereo file into fresh memory, median of 15, against read() of the file into "
                 "fresh memory\n");
