@@ -127,7 +127,8 @@ int ownRate(const std::string& name)
             rate = spec.freq;
         }
     }
-    return rate >= sounddetail::kLowestOutputRate && rate <= sounddetail::kHighestRate ? rate : SoundDevice::kDefaultRate;
+    const bool usable = rate >= sounddetail::kLowestOutputRate && rate <= sounddetail::kHighestRate;
+    return usable ? rate : SoundDevice::kDefaultRate;
 }
 
 } // namespace

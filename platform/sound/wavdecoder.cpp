@@ -138,8 +138,8 @@ DecodedSound fail(std::string* error, const std::string& why)
 // that passes a limit down onto the limit.
 std::string sizeText(std::uint64_t bytes)
 {
-    constexpr std::uint64_t megabyte = 1 << 20;
-    return bytes % megabyte == 0 ? std::to_string(bytes / megabyte) + " MB" : std::to_string(bytes) + " bytes";
+    constexpr std::uint64_t kMegabyte = 1 << 20;
+    return bytes % kMegabyte == 0 ? std::to_string(bytes / kMegabyte) + " MB" : std::to_string(bytes) + " bytes";
 }
 
 // Encodings of 16 bits or fewer, which lose nothing as 16-bit samples.
@@ -199,20 +199,20 @@ enum Speaker : std::uint32_t {
 // The layouts assumed for files that name no speakers.
 std::uint32_t usualMask(int channels)
 {
-    constexpr std::uint32_t front = kFrontLeft | kFrontRight;
+    constexpr std::uint32_t kFront = kFrontLeft | kFrontRight;
     switch (channels) {
     case 3:
-        return front | kFrontCentre;
+        return kFront | kFrontCentre;
     case 4:
-        return front | kBackLeft | kBackRight;
+        return kFront | kBackLeft | kBackRight;
     case 5:
-        return front | kFrontCentre | kBackLeft | kBackRight;
+        return kFront | kFrontCentre | kBackLeft | kBackRight;
     case 6:
-        return front | kFrontCentre | kLowFrequency | kBackLeft | kBackRight;
+        return kFront | kFrontCentre | kLowFrequency | kBackLeft | kBackRight;
     case 7:
-        return front | kFrontCentre | kLowFrequency | kBackCentre | kSideLeft | kSideRight;
+        return kFront | kFrontCentre | kLowFrequency | kBackCentre | kSideLeft | kSideRight;
     default:
-        return front | kFrontCentre | kLowFrequency | kBackLeft | kBackRight | kSideLeft | kSideRight;
+        return kFront | kFrontCentre | kLowFrequency | kBackLeft | kBackRight | kSideLeft | kSideRight;
     }
 }
 
@@ -223,7 +223,6 @@ struct Gains
 
 Gains gainsOf(std::uint32_t speaker)
 {
-    constexpr float h = kMinusThreeDecibels;
     switch (speaker) {
     case kFrontLeft:
     case kFrontLeftOfCentre:
@@ -237,14 +236,14 @@ Gains gainsOf(std::uint32_t speaker)
     case kSideLeft:
     case kTopFrontLeft:
     case kTopBackLeft:
-        return { h, 0 };
+        return { kMinusThreeDecibels, 0 };
     case kBackRight:
     case kSideRight:
     case kTopFrontRight:
     case kTopBackRight:
-        return { 0, h };
+        return { 0, kMinusThreeDecibels };
     default: // centre speakers, and channels without a known speaker
-        return { h, h };
+        return { kMinusThreeDecibels, kMinusThreeDecibels };
     }
 }
 

@@ -9,7 +9,8 @@
 // WAVE_FORMAT_EXTENSIBLE header, or else the usual layout for the channel count (3: L R C; 4: L R BL BR;
 // 5: L R C BL BR; 6: L R C LFE BL BR; 7: L R C LFE BC SL SR; 8: L R C LFE BL BR SL SR). Left and right
 // speakers in front go whole to their side; centre speakers go at -3 dB into both sides; side, back and top
-// speakers at -3 dB into their side; LFE is left out; a channel without a known speaker counts as centre.
+// speakers at -3 dB into their side; LFE is left out; a channel without a known speaker counts as centre. A
+// file of more channels than there are speakers to name (soundlimits.h) is refused.
 // Nothing is scaled down, so 16-bit sums that pass full scale are clipped.
 #pragma once
 

@@ -355,7 +355,8 @@ TEST_F(WavFiles, MoreChannelsAreMixedDownBySpeaker)
         // No speaker mask: six channels are L R C LFE BL BR.
         { SF_FORMAT_WAV | SF_FORMAT_FLOAT, 6, 0, 0.1f + (0.3f + 0.05f) * h, 0.2f + (0.3f + 0.15f) * h },
         // 7.1 without a mask: L R C LFE BL BR SL SR.
-        { SF_FORMAT_WAV | SF_FORMAT_PCM_24, 8, 0, 0.1f + (0.3f + 0.05f + 0.02f) * h, 0.2f + (0.3f + 0.15f + 0.03f) * h },
+        { SF_FORMAT_WAV | SF_FORMAT_PCM_24, 8, 0, 0.1f + (0.3f + 0.05f + 0.02f) * h,
+          0.2f + (0.3f + 0.15f + 0.03f) * h },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.channels);
