@@ -286,6 +286,13 @@ TEST(SdlDevice, OpensTheDefaultDeviceOfTheChosenDriver)
 class DiskDevice : public ::testing::Test
 {
 protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(device);
+        // However long the machine holds this thread up, starts issued one after the other belong together.
+        device->setJoinWindow(std::chrono::hours(1));
+    }
+
     // The output since the device last woke, once the buffers are gone: interleaved left, right.
     std::vector<float> recorded()
     {
@@ -303,7 +310,6 @@ protected:
 
 TEST_F(DiskDevice, StartsComeThroughThousandsOfRequestsAndAfterARest)
 {
-    ASSERT_TRUE(device);
     const std::string half = dir.file("half.wav").toStdString();
     const std::string quarter = dir.file("quarter.wav").toStdString();
     ASSERT_TRUE(soundtest::writeConstant(half, 4410, 0.5));
@@ -320,6 +326,8 @@ TEST_F(DiskDevice, StartsComeThroughThousandsOfRequestsAndAfterARest)
         a->setVolume(-(i % 6000));
         a->play(kPlayLooping);
     }
+    // (Its level first: a start of its own, not one held up behind a's last.)
+    b->setVolume(0);
     b->play(kPlayLooping);
     ASSERT_TRUE(waitFor([&] { return b->startFrame() != UINT64_MAX; }));
     EXPECT_EQ(b->startPosition(), 0u);
@@ -329,32 +337,32 @@ TEST_F(DiskDevice, StartsComeThroughThousandsOfRequestsAndAfterARest)
     b->stop();
     ASSERT_TRUE(waitFor([&] { return device->resting(); }));
 
-    // Starts issued together wake it and sound together, at the latest level.
+    // Starts issued together wake it and sound together, at the latest level: on the same frame, or, when the
+    // machine held this thread up past that frame, b as far in as a from the block that takes it.
+    const std::uint64_t lateBefore = device->lateStarts();
     a->setVolume(-600);
     a->play(kPlayLooping);
     b->play(kPlayLooping);
     ASSERT_TRUE(waitFor([&] {
-        return a->startFrame() != UINT64_MAX && device->framesMixed() > a->startFrame() + 4096;
+        return b->startFrame() != UINT64_MAX && device->framesMixed() > b->startFrame() + 4096;
     }));
-    EXPECT_EQ(b->startFrame(), a->startFrame());
+    const std::size_t late = b->startFrame() - a->startFrame();
+    EXPECT_TRUE(late == 0 || device->lateStarts() > lateBefore) << late;
     a.reset();
     b.reset();
 
-    // The output since the device woke: silence, then both from the same frame.
+    // The output since the device woke: silence, then both from the same frame (a alone while b was late).
     const std::vector<float> out = recorded();
     const std::size_t start = soundtest::onset(out, 0);
-    ASSERT_GE(out.size() / 2, start + 4096);
-    const float both = 0.5f * float(std::pow(10.0, -600 / 2000.0)) + 0.25f;
-    for (std::size_t i = start; i < start + 4096; ++i) {
-        ASSERT_NEAR(out[2 * i], both, 1e-5) << i - start;
+    ASSERT_GE(out.size() / 2, start + late + 4096);
+    const float alone = 0.5f * float(std::pow(10.0, -600 / 2000.0));
+    for (std::size_t i = start; i < start + late + 4096; ++i) {
+        ASSERT_NEAR(out[2 * i], i < start + late ? alone : alone + 0.25f, 1e-5) << i - start;
     }
 }
 
 TEST_F(DiskDevice, StartsHeldUpBetweenEachOtherStayTogether)
 {
-    ASSERT_TRUE(device);
-    // However long this thread is held up below, the second start still belongs with the first.
-    device->setJoinWindow(std::chrono::hours(1));
     const std::string ramp = dir.file("ramp.wav").toStdString();
     ASSERT_TRUE(soundtest::writeRamp(ramp, 4000));
     auto a = device->createSoundBufferFromFile(ramp);
