@@ -144,6 +144,7 @@ int main(int argc, char** argv)
     long notFound = 0; // layers whose turn-off was not where it should be, within 150 frames
     long heldPast = 0; // layers whose start came after the others had sounded past its turn-off
     long heldApart = 0; // trials whose starts this thread issued more than the join window apart
+    long heldApartSounded = 0; // and that sounded apart
     // Trials from rest: frames of silence SDL wrote before the device's first block, the trials with any, and
     // those with two blocks or more (a reading that takes the device's frame count for the file's would find
     // the last layer's turn-off cut off).
@@ -253,6 +254,7 @@ int main(int argc, char** argv)
                 misaligned += spread >= 0.5 || apart ? 1 : 0;
             } else {
                 ++heldApart;
+                heldApartSounded += spread >= 0.5 || apart ? 1 : 0;
             }
         }
         for (int16_t layer = 0; layer < 3; ++layer) {
@@ -278,8 +280,8 @@ int main(int argc, char** argv)
                 "not begun at their file's first frame: %ld\n",
                 (unsigned long long)DX7Sound::DS->lateStarts(), offPosition);
     std::printf("  trials whose starts this thread issued more than the 50 ms join window apart (the machine held it "
-                "up), left out of the above: %ld\n",
-                heldApart);
+                "up), left out of the above: %ld, of which sounded apart: %ld\n",
+                heldApart, heldApartSounded);
     std::printf("  trials whose output could not be read: %ld; layers whose turn-off was not found: %ld; layers "
                 "whose start was held up past their turn-off (checked from where the device says they began): %ld\n",
                 lost, notFound, heldPast);
