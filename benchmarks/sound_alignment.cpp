@@ -8,7 +8,8 @@
 // A start that the machine holds up until the others have sounded for a while begins as far in as they are,
 // maybe past its own turn-off: such a layer is checked from where the device says it began instead, and the
 // layers measured in the output are measured against the layers that really sound there.
-// Usage: bench_sound_alignment [trials] (10000 by default).
+// Usage: bench_sound_alignment [trials] (10000 by default). Each trial whose layers sounded apart gets a line
+// on standard error: where each layer began by the device's report, and where it turned off in the output.
 #include "benchmarks/benchsupport.h"
 #include "platform/sound/sounddevice.h"
 #include "sound/dx7sound.h"
@@ -154,6 +155,7 @@ int main(int argc, char** argv)
     double worst = 0;
     long crossed = 0; // baseline: trials whose later starts came after the audio thread had begun another block
     const auto began = std::chrono::steady_clock::now();
+    bool settled = true; // the last trial's stops reached the file
     for (long t = 0; t < trials; ++t) {
         // Runs of 100 trials from rest, then 100 with the device kept running by slot 3.
         const bool running = (t / 100) % 2 == 1;
@@ -161,7 +163,7 @@ int main(int argc, char** argv)
             DX7Sound::PlayBuffer(3, 1);
         } else if (!running) {
             DX7Sound::StopBuffer(3);
-            bench::waitUntil([] { return DX7Sound::DS->resting(); }, 5);
+            settled = bench::waitUntil([] { return DX7Sound::DS->resting(); }, 60) && settled;
         }
         for (int16_t layer = 0; layer < 3; ++layer) {
             DX7Sound::LoadBufferLevels(layer, files[std::size_t(layer)], 100, 50);
@@ -201,8 +203,8 @@ int main(int argc, char** argv)
             out = readLeft(output, origin);
             onset = std::size_t(std::find_if(out.begin(), out.end(), [](float v) { return v != 0.0f; }) - out.begin());
             return onset + Region <= out.size();
-        }, 5);
-        if (!heard) {
+        }, 60);
+        if (!heard || !settled) {
             ++lost;
         } else {
             // The frame the first of them sounded on (the onset), and the frame the group aimed at: that of a
@@ -249,6 +251,17 @@ int main(int argc, char** argv)
                     spread = std::max(spread, std::fabs(off - expectedTurnOff(k)));
                 }
             }
+            if (spread >= 0.5 || apart) {
+                std::fprintf(stderr, "trial %ld (%s, starts %s): onset at file frame %llu, device frame %llu;", t,
+                             wakes ? "from rest" : "running", together ? "together" : "held apart",
+                             (unsigned long long)(origin + onset), (unsigned long long)group);
+                for (int k = 0; k < 3; ++k) {
+                    std::fprintf(stderr, " layer %d began %.0f frames after the aim at file frame %llu, off at %.2f;",
+                                 k + 1, begun[k], (unsigned long long)buffer(k).startPosition(),
+                                 begun[k] > expectedTurnOff(k) - 150 ? -1.0 : turnOff(out, start, k, begun));
+                }
+                std::fprintf(stderr, "\n");
+            }
             if (together) {
                 worst = std::max(worst, spread);
                 misaligned += spread >= 0.5 || apart ? 1 : 0;
@@ -264,7 +277,9 @@ int main(int argc, char** argv)
             // Let the stops land, and the blocks before them reach the file (SDL writes it through a buffer of
             // 512 frames), before the next trial takes the file's end as its beginning.
             const std::uint64_t now = DX7Sound::DS->framesMixed();
-            bench::waitUntil([&] { return DX7Sound::DS->framesMixed() > now + 2048; }, 5);
+            settled = bench::waitUntil([&] { return DX7Sound::DS->framesMixed() > now + 2048; }, 60);
+        } else {
+            settled = true;
         }
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
@@ -282,7 +297,8 @@ int main(int argc, char** argv)
     std::printf("  trials whose starts this thread issued more than the 50 ms join window apart (the machine held it "
                 "up), left out of the above: %ld, of which sounded apart: %ld\n",
                 heldApart, heldApartSounded);
-    std::printf("  trials whose output could not be read: %ld; layers whose turn-off was not found: %ld; layers "
+    std::printf("  trials whose output could not be read, or whose device did not settle from the last within a "
+                "minute: %ld; layers whose turn-off was not found: %ld; layers "
                 "whose start was held up past their turn-off (checked from where the device says they began): %ld\n",
                 lost, notFound, heldPast);
     std::printf("  trials from rest whose sound came later in the file than the device's frame count (silence SDL "
