@@ -92,9 +92,9 @@ std::vector<float> recording(const std::string& path)
     return out;
 }
 
-std::size_t onset(const std::vector<float>& recorded, int channel, std::size_t from)
+std::size_t onset(const std::vector<float>& recorded, int channel)
 {
-    std::size_t frame = from;
+    std::size_t frame = 0;
     while (2 * frame + 1 < recorded.size() && recorded[2 * frame + std::size_t(channel)] == 0.0f) {
         ++frame;
     }

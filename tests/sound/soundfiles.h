@@ -36,8 +36,8 @@ Mix render(platform::SoundDevice& device, std::size_t frames);
 // What SDL's disk driver wrote: interleaved left, right. It may begin with blocks of silence that SDL wrote
 // before the device first ran, which the device's frame count does not hold.
 std::vector<float> recording(const std::string& path);
-// The first frame at or after `from` where the channel (0 left, 1 right) is not silent; the end when none is.
-std::size_t onset(const std::vector<float>& recorded, int channel, std::size_t from = 0);
+// The first frame where the channel (0 left, 1 right) is not silent; the end when none is.
+std::size_t onset(const std::vector<float>& recorded, int channel);
 
 // Waits until a device's threads have done what is asked (without a time of its own: it gives up only after a
 // minute); false if they never do.
