@@ -4,7 +4,8 @@
 // device resting. SDL's dummy driver runs faster than real time, so the mix does more work a second than on a
 // sound card: its pace is measured in the same run, by a device of this process on the same driver, and the
 // figure is divided by it.
-// Usage: bench_sound_player. Starts itself again under xvfb-run when there is no display; needs xdotool.
+// Usage: bench_sound_player. Starts itself again under xvfb-run, on a display of its own (never the user's:
+// it moves the pointer); needs xdotool.
 #include "benchmarks/benchsupport.h"
 #include "platform/sound/sounddevice.h"
 
@@ -166,12 +167,12 @@ void endPlayer(pid_t pid)
 int main(int argc, char** argv)
 {
     (void)argc;
-    const char* display = std::getenv("DISPLAY");
-    if (display == nullptr || *display == '\0') {
+    if (std::getenv("CORVADEL_BENCH_DISPLAY") == nullptr) {
         if (output("command -v xvfb-run").empty()) {
             std::printf("the player's figures need xvfb-run and xdotool\n");
             return 0;
         }
+        ::setenv("CORVADEL_BENCH_DISPLAY", "xvfb", 1);
         const std::string self = fs::read_symlink("/proc/self/exe").string();
         ::execlp("xvfb-run", "xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -nolisten tcp", self.c_str(), nullptr);
         return 1;
