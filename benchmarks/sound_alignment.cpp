@@ -158,12 +158,15 @@ int main(int argc, char** argv)
     bool settled = true; // the last trial's stops reached the file
     for (long t = 0; t < trials; ++t) {
         // Runs of 100 trials from rest, then 100 with the device kept running by slot 3.
+        // A run of trials from rest starts each trial with the device at rest. A run with the device running
+        // first lets the last trial's device rest (it would, a moment later, under this trial) and wakes it.
         const bool running = (t / 100) % 2 == 1;
-        if (running && DX7Sound::DS->resting()) {
-            DX7Sound::PlayBuffer(3, 1);
-        } else if (!running) {
+        if (!running || t % 100 == 0) {
             DX7Sound::StopBuffer(3);
             settled = bench::waitUntil([] { return DX7Sound::DS->resting(); }, 60) && settled;
+        }
+        if (running && t % 100 == 0) {
+            DX7Sound::PlayBuffer(3, 1);
         }
         for (int16_t layer = 0; layer < 3; ++layer) {
             DX7Sound::LoadBufferLevels(layer, files[std::size_t(layer)], 100, 50);
