@@ -10,8 +10,12 @@
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <fcntl.h>
 #include <malloc.h>
 #include <string>
+#include <thread>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace bench {
@@ -37,6 +41,20 @@ inline double medianMs(int runs, const std::function<void()>& step)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+// Waits, polling, until done holds; false when it has not after `seconds`.
+inline bool waitUntil(const std::function<bool()>& done, double seconds,
+                      std::chrono::microseconds poll = std::chrono::microseconds(100))
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > giveUp) {
+            return false;
+        }
+        std::this_thread::sleep_for(poll);
+    }
+    return true;
 }
 
 // CPU time of the calling thread, and of the whole process, in milliseconds.
@@ -73,6 +91,34 @@ inline std::string makeWav(const std::filesystem::path& folder, const std::strin
     sf_writef_float(f, s.data(), sf_count_t(frames));
     sf_close(f);
     return path;
+}
+
+// The baseline of a load: the whole file read() into fresh memory, in this process.
+inline void readWhole(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st
+    { };
+    ::fstat(fd, &st);
+    char* memory = static_cast<char*>(std::malloc(std::size_t(st.st_size)));
+    for (off_t done = 0; done < st.st_size;) {
+        const ssize_t got = ::read(fd, memory + done, std::size_t(st.st_size - done));
+        if (got <= 0) {
+            break;
+        }
+        done += got;
+    }
+    ::close(fd);
+    std::free(memory);
+}
+
+// From here on every large block comes fresh from the system (and is given back when freed), for a load and
+// for its baseline alike: glibc otherwise keeps freed blocks, and the pages of the last load serve the next.
+inline void freshLargeBlocks()
+{
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+    malloc_trim(0);
 }
 
 // Bytes the heap has handed out, large blocks included.

@@ -1,7 +1,7 @@
 // Figures of the sound engine, each beside a baseline from the same run: loading a phrase against reading
-// its file, memory per frame, press to first sound of a 48 kHz set against a 44.1 kHz one, the whole
-// process's CPU while 11 slots play 48 kHz material against 44.1 kHz material, the CPU and callbacks while
-// nothing plays against a device kept running, and memory over many reloads.
+// its file, memory per frame, press to first sound of a 48 kHz set against a 44.1 kHz one, the mix of 11
+// slots of 48 kHz material against 44.1 kHz material, the CPU and callbacks while nothing plays against a
+// device kept running, and memory over many reloads. (The real player's CPU: bench_sound_player.)
 // Usage: bench_sound_engine. Runs on SDL's dummy driver unless told otherwise; prints its figures.
 #include "benchmarks/benchsupport.h"
 #include "platform/sound/sounddevice.h"
@@ -14,10 +14,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -34,41 +32,9 @@ std::string makeWav(const std::filesystem::path& folder, const std::string& name
     return bench::makeWav(folder, name, rate, 2, SF_FORMAT_PCM_16, seconds);
 }
 
-// The baseline of a load: the whole file read() into fresh memory, in this process.
-void readWhole(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st
-    { };
-    ::fstat(fd, &st);
-    char* memory = static_cast<char*>(std::malloc(std::size_t(st.st_size)));
-    for (off_t done = 0; done < st.st_size;) {
-        const ssize_t got = ::read(fd, memory + done, std::size_t(st.st_size - done));
-        if (got <= 0) {
-            break;
-        }
-        done += got;
-    }
-    ::close(fd);
-    std::free(memory);
-}
-
-bool waitUntil(const std::function<bool()>& done, double seconds)
-{
-    const auto giveUp = Clock::now() + std::chrono::duration<double>(seconds);
-    while (!done()) {
-        if (Clock::now() > giveUp) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
-    }
-    return true;
-}
-
 void loadFigures(const std::filesystem::path& folder)
 {
-    // Every large block comes fresh from the system, for the loads and for their baseline alike.
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    bench::freshLargeBlocks();
     auto device = platform::SoundDevice::openOffline();
     std::printf("load of a 30 s 16-bit stereo file into fresh memory, median of 15, against read() of the file into "
                 "fresh memory\n");
@@ -77,7 +43,7 @@ void loadFigures(const std::filesystem::path& folder)
         std::vector<double> loads;
         std::vector<double> reads;
         for (int run = 0; run < 15; ++run) {
-            reads.push_back(bench::medianMs(1, [&] { readWhole(file); }));
+            reads.push_back(bench::medianMs(1, [&] { bench::readWhole(file); }));
             std::shared_ptr<platform::SoundBuffer> buffer;
             loads.push_back(bench::medianMs(1, [&] { buffer = device->createSoundBufferFromFile(file); }));
             buffer.reset();
@@ -98,7 +64,6 @@ void loadFigures(const std::filesystem::path& folder)
         }
         std::printf("\n");
     }
-    mallopt(M_MMAP_THRESHOLD, 0); // back to glibc's own choice
 }
 
 void pressFigures(const std::filesystem::path& folder)
@@ -117,7 +82,7 @@ void pressFigures(const std::filesystem::path& folder)
             for (int16_t layer = 0; layer < 3; ++layer) {
                 DX7Sound::StopBuffer(layer);
             }
-            waitUntil([] { return DX7Sound::DS->resting(); }, 10);
+            bench::waitUntil([] { return DX7Sound::DS->resting(); }, 10);
             const auto t0 = Clock::now();
             for (int16_t layer = 0; layer < 3; ++layer) {
                 DX7Sound::LoadBufferLevels(layer, files[std::size_t(layer)], 80, 50);
@@ -125,7 +90,7 @@ void pressFigures(const std::filesystem::path& folder)
             for (int16_t layer = 0; layer < 3; ++layer) {
                 DX7Sound::PlayBuffer(layer, 1);
             }
-            waitUntil([] {
+            bench::waitUntil([] {
                 return std::all_of(DX7Sound::SoundBuffers.begin(), DX7Sound::SoundBuffers.begin() + 3,
                                    [](const DX7Sound::SoundSlot& s) { return s.Buffer->startFrame() != UINT64_MAX; });
             }, 10);
@@ -134,12 +99,16 @@ void pressFigures(const std::filesystem::path& folder)
         std::sort(times.begin(), times.end());
         figures[index++] = times[4];
     }
+    for (int16_t layer = 0; layer < 3; ++layer) {
+        DX7Sound::StopBuffer(layer);
+    }
     std::printf("  44.1 kHz set %.1f ms, 48 kHz set %.1f ms: ratio %.2f\n", figures[0], figures[1],
                 figures[1] / figures[0]);
 }
 
-// The whole process's CPU, as a share of one core, over a stretch of wall time; and callbacks a second.
-void processLoad(double seconds, double& percent, double& callbacks)
+// The whole process's CPU, as a share of one core, over a stretch of wall time; callbacks a second; and the
+// driver's pace, the device's output frames a wall second against its rate (SDL's dummy driver runs fast).
+void processLoad(double seconds, double& percent, double& callbacks, double& pace)
 {
     const std::uint64_t frames0 = DX7Sound::DS->framesMixed();
     const double cpu0 = bench::processCpuMs();
@@ -147,51 +116,39 @@ void processLoad(double seconds, double& percent, double& callbacks)
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     const double wall = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
     percent = (bench::processCpuMs() - cpu0) / wall * 100;
-    callbacks = double(DX7Sound::DS->framesMixed() - frames0) / platform::SoundDevice::BlockFrames / (wall / 1000);
+    const auto frames = double(DX7Sound::DS->framesMixed() - frames0);
+    callbacks = frames / platform::SoundDevice::kBlockFrames / (wall / 1000);
+    pace = frames / (wall / 1000) / DX7Sound::DS->rate();
 }
 
-void playingFigures(const std::filesystem::path& folder)
+void mixFigures(const std::filesystem::path& folder)
 {
-    std::printf("mixing: all 11 slots looping, whole process CPU over 10 s on the device thread; and the mix alone, "
-                "offline, per second of output\n");
-    double percent[2] = {};
+    std::printf("mixing: all 11 slots looping, the mix alone, offline, per second of output, median of 15\n");
     double alone[2] = {};
     int index = 0;
     for (int rate : { 44100, 48000 }) {
-        std::vector<std::string> files;
-        for (int16_t slot = 0; slot < 11; ++slot) {
-            files.push_back(makeWav(folder, "mix" + std::to_string(rate) + "_" + std::to_string(slot) + ".wav", rate,
-                                    1.0 + 0.37 * slot));
-            DX7Sound::LoadPlayBuffer(slot, files.back(), uint8_t(90 - slot), uint8_t(35 + 3 * slot), 1);
-        }
-        std::this_thread::sleep_for(std::chrono::seconds(1));
-        double callbacks = 0;
-        processLoad(10, percent[index], callbacks);
-        for (int16_t slot = 0; slot < 11; ++slot) {
-            DX7Sound::StopBuffer(slot);
-        }
-
         auto offline = platform::SoundDevice::openOffline();
         std::vector<std::shared_ptr<platform::SoundBuffer>> voices;
-        for (const std::string& file : files) {
+        for (int slot = 0; slot < 11; ++slot) {
+            const std::string file = makeWav(folder, "mix" + std::to_string(rate) + "_" + std::to_string(slot) + ".wav",
+                                             rate, 1.0 + 0.37 * slot);
             voices.push_back(offline->createSoundBufferFromFile(file));
-            voices.back()->play(platform::PlayLooping);
+            voices.back()->setVolume((90 - slot) * 60 - 6000);
+            voices.back()->play(platform::kPlayLooping);
         }
-        std::vector<float> block(2 * platform::SoundDevice::BlockFrames);
+        std::vector<float> block(2 * platform::SoundDevice::kBlockFrames);
         std::vector<double> costs;
         for (int run = 0; run < 15; ++run) {
             const double cpu0 = bench::threadCpuMs();
-            for (int done = 0; done < offline->rate(); done += platform::SoundDevice::BlockFrames) {
-                offline->render(block.data(), platform::SoundDevice::BlockFrames);
+            for (int done = 0; done < offline->rate(); done += platform::SoundDevice::kBlockFrames) {
+                offline->render(block.data(), platform::SoundDevice::kBlockFrames);
             }
             costs.push_back(bench::threadCpuMs() - cpu0);
         }
         std::sort(costs.begin(), costs.end());
         alone[index++] = costs[7] / 10.0;
     }
-    std::printf("  44.1 kHz material: process %.2f %% of a core (mix alone %.3f %%); 48 kHz material: process %.2f %% "
-                "(mix alone %.3f %%)\n",
-                percent[0], alone[0], percent[1], alone[1]);
+    std::printf("  44.1 kHz material: %.3f %% of a core; 48 kHz material: %.3f %%\n", alone[0], alone[1]);
 }
 
 void idleFigures(const std::string& file)
@@ -200,32 +157,38 @@ void idleFigures(const std::string& file)
                 "level 0\n");
     double percent[2] = {};
     double callbacks[2] = {};
-    waitUntil([] { return DX7Sound::DS->resting(); }, 10);
-    processLoad(20, percent[0], callbacks[0]);
+    double pace[2] = {};
+    bench::waitUntil([] { return DX7Sound::DS->resting(); }, 10);
+    processLoad(20, percent[0], callbacks[0], pace[0]);
     DX7Sound::LoadPlayBuffer(10, file, 0, 50, 1);
-    processLoad(20, percent[1], callbacks[1]);
+    processLoad(20, percent[1], callbacks[1], pace[1]);
     DX7Sound::StopBuffer(10);
     std::printf("  resting: %.3f %% of a core, %.0f callbacks a second; kept running: %.3f %%, %.0f callbacks a "
-                "second\n",
-                percent[0], callbacks[0], percent[1], callbacks[1]);
+                "second at the driver's pace of %.3f x real time, so %.3f %% and %.0f callbacks in real time\n",
+                percent[0], callbacks[0], percent[1], callbacks[1], pace[1], percent[1] / pace[1],
+                callbacks[1] / pace[1]);
 }
 
 void reloadFigures(const std::string& file)
 {
-    DX7Sound::PlayBuffer(0, 1);
+    DX7Sound::LoadPlayBuffer(0, file, 80, 50, 1);
     // Lets the audio thread let go of replaced buffers; the next call frees them.
     const auto settle = [] {
         const std::uint64_t now = DX7Sound::DS->framesMixed();
-        waitUntil([&] { return DX7Sound::DS->framesMixed() >= now + 3 * platform::SoundDevice::BlockFrames; }, 10);
+        const std::uint64_t later = now + 3 * platform::SoundDevice::kBlockFrames;
+        bench::waitUntil([&] { return DX7Sound::DS->framesMixed() >= later; }, 10);
         DX7Sound::PlayBuffer(0, 1);
         return heapInUse();
     };
-    std::printf("memory: 1000 reloads of one playing slot on the device thread (one buffer: %zu bytes)\n",
+    // The heap counts as in use what glibc keeps in its per-thread cache of freed small blocks (up to 7 of each
+    // size): which of them sit there depends on how the audio thread let go of the last buffers, so the figure
+    // steps by a few hundred bytes and stops. With GLIBC_TUNABLES=glibc.malloc.tcache_count=0 it is flat.
+    std::printf("memory: 5000 reloads of one playing slot on the device thread (one buffer: %zu bytes)\n",
                 DX7Sound::SoundBuffers[0].Buffer->fileFrames() * 4);
     long long first = 0;
-    for (int i = 1; i <= 1000; ++i) {
+    for (int i = 1; i <= 5000; ++i) {
         DX7Sound::LoadPlayBuffer(0, file, 80, 50, 1);
-        if (i == 10 || i == 100 || i == 500 || i == 1000) {
+        if (i == 10 || i == 100 || i == 500 || i == 1000 || i == 2000 || i == 5000) {
             const long long heap = settle();
             first = first == 0 ? heap : first;
             std::printf("  heap after %4d reloads: %lld bytes (%+lld since 10)\n", i, heap, heap - first);
@@ -251,7 +214,7 @@ int main()
     // Rest as soon as nothing plays, so that each press below starts from rest.
     DX7Sound::DS->setRestDelay(std::chrono::milliseconds(0));
     pressFigures(folder);
-    playingFigures(folder);
+    mixFigures(folder);
     idleFigures(tenth);
     reloadFigures(makeWav(folder, "reload.wav", 44100, 1));
     DX7Sound::Shutdown();

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int OutputRate = platform::SoundDevice::DefaultRate;
+constexpr int OutputRate = platform::SoundDevice::kDefaultRate;
 
 std::string writeWav(const std::filesystem::path& folder, const std::string& name, int rate,
                      const std::vector<float>& mono)
@@ -82,7 +82,7 @@ void loopLock(const std::filesystem::path& folder, int minutes)
             const std::string file = writeWav(folder, "lock" + std::to_string(s.rate) + "_" + std::to_string(k) + ".wav",
                                               s.rate, std::vector<float>(std::size_t(s.frames * k), 0.01f));
             voices.push_back(device->createSoundBufferFromFile(file));
-            voices.back()->play(platform::PlayLooping);
+            voices.back()->play(platform::kPlayLooping);
         }
     }
     const std::uint64_t total = std::uint64_t(minutes) * 60 * OutputRate;
@@ -185,7 +185,7 @@ void seams(const std::filesystem::path& folder)
 
             auto device = platform::SoundDevice::openOffline();
             auto buffer = device->createSoundBufferFromFile(file);
-            buffer->play(platform::PlayLooping);
+            buffer->play(platform::kPlayLooping);
             std::vector<float> stereo(2 * 3 * std::size_t(OutputRate));
             device->render(stereo.data(), 3 * std::size_t(OutputRate));
             std::vector<float> ours;

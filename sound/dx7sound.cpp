@@ -42,6 +42,12 @@ std::string oneLine(const std::string& text)
     return out;
 }
 
+// One line "path: reason" on standard error for a step that gave up.
+void sayWhy(const std::string& path, const std::string& why)
+{
+    std::fprintf(stderr, "%s: %s\n", oneLine(path).c_str(), oneLine(why.empty() ? "refused" : why).c_str());
+}
+
 } // namespace
 
 bool InitDX(std::uintptr_t window)
@@ -79,7 +85,7 @@ void LoadBuffer(int16_t index, const std::string& file)
     std::string why;
     std::shared_ptr<platform::SoundBuffer> buffer = DS->createSoundBufferFromFile(file, &why);
     if (!buffer) {
-        std::fprintf(stderr, "%s: %s\n", oneLine(file).c_str(), oneLine(why.empty() ? "refused" : why).c_str());
+        sayWhy(file, why);
         return;
     }
     s->Buffer = std::move(buffer);
@@ -105,7 +111,15 @@ bool PlayBuffer(int16_t index, uint8_t flags)
     if (s == nullptr) {
         return false;
     }
-    return s->Loaded == 0 || s->Buffer->play(flags);
+    if (s->Loaded == 0) {
+        return true;
+    }
+    std::string why;
+    if (!s->Buffer->play(flags, &why)) {
+        sayWhy(s->Buffer->path(), why);
+        return false;
+    }
+    return true;
 }
 
 bool StopBuffer(int16_t index)

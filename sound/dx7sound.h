@@ -39,7 +39,8 @@ void LoadBuffer(int16_t index, const std::string& file);
 void LoadPlayBuffer(int16_t index, const std::string& file, uint8_t level, uint8_t pan, uint8_t flags);
 // The same without the start.
 void LoadBufferLevels(int16_t index, const std::string& file, uint8_t level, uint8_t pan);
-// Starts a loaded slot (flags 1 loops). False for an index outside the slots or a device error.
+// Starts a loaded slot (flags 1 loops). False for an index outside the slots or a device error; a device that
+// cannot wake from its rest also gets one line "path: reason" on standard error, and the next start tries again.
 bool PlayBuffer(int16_t index, uint8_t flags);
 // Stops a loaded slot, keeping its position. False for an index outside the slots or a device error.
 bool StopBuffer(int16_t index);

@@ -6,14 +6,14 @@ corvadel_run_packages=(
     qt6-base-dev libsdl2-dev libsndfile1-dev
     fonts-liberation fonts-dejavu-core
 )
-# libsamplerate is the reference the resampling benchmark measures the mix against.
-corvadel_bench_packages=(libsamplerate0-dev)
-# GoogleTest; a virtual display driven by xdotool (and Xlib for the test's own window closer) for the
-# end-to-end test; clang with its sanitizer and libFuzzer runtime for ./fuzz. ./test builds the
-# benchmarks too.
+# libsamplerate is the reference the resampling benchmark measures the mix against; the player's own CPU
+# is measured on a virtual display driven by xdotool.
+corvadel_bench_packages=(libsamplerate0-dev xvfb xauth xdotool)
+# GoogleTest; Xlib for the end-to-end test's own window closer (that test, too, runs on the virtual
+# display); clang with its sanitizer and libFuzzer runtime for ./fuzz. ./test builds the benchmarks too.
 corvadel_test_packages=(
     libgtest-dev
-    xvfb xauth xdotool libx11-dev
+    libx11-dev
     clang libclang-rt-dev
     "${corvadel_bench_packages[@]}"
 )

@@ -9,8 +9,8 @@ namespace platform::sounddetail {
 namespace {
 
 // File frames the audio thread turns into float at a time for the resampler.
-constexpr std::size_t ScratchFrames = 16384;
-constexpr float Int16Scale = 1.0f / 32768.0f;
+constexpr std::size_t kScratchFrames = 16384;
+constexpr float kInt16Scale = 1.0f / 32768.0f;
 
 // Audio thread: file frames [at, at + count) of a voice as float, one array per channel.
 template<typename T>
@@ -36,7 +36,7 @@ void addFrames(const void* samples, std::size_t at, std::size_t count, float lef
 
 } // namespace
 
-Mixer::Mixer(std::size_t lead) : leadFrames(lead), m_left(ScratchFrames), m_right(ScratchFrames) { }
+Mixer::Mixer(std::size_t lead) : leadFrames(lead), m_left(kScratchFrames), m_right(kScratchFrames) { }
 
 Mixer::~Mixer()
 {
@@ -80,8 +80,8 @@ void Mixer::play(Voice* voice, bool looping)
     m_startsOnly = true;
     // After a stop that the audio thread has not taken yet, this start must begin afresh, as it would had
     // the stop been taken.
-    const std::uint32_t unseen = (voice->requests - voice->seen.load(std::memory_order_acquire)) & Request::CountMask;
-    const std::uint32_t sinceStop = (voice->requests - voice->lastStop) & Request::CountMask;
+    const std::uint32_t unseen = (voice->requests - voice->seen.load(std::memory_order_acquire)) & Request::kCountMask;
+    const std::uint32_t sinceStop = (voice->requests - voice->lastStop) & Request::kCountMask;
     send(voice, true, looping, !voice->requestedPlay || sinceStop < unseen, m_lastTarget);
     if (!voice->requestedPlay) {
         voice->requestedPlay = true;
@@ -102,7 +102,7 @@ void Mixer::stop(Voice* voice)
 
 void Mixer::send(Voice* voice, bool play, bool looping, bool fresh, std::uint64_t target)
 {
-    voice->requests = (voice->requests + 1) & Request::CountMask;
+    voice->requests = (voice->requests + 1) & Request::kCountMask;
     voice->request.store(Request { voice->requests, play, looping, fresh, target }.pack(), std::memory_order_release);
 }
 
@@ -254,7 +254,7 @@ void Mixer::mixSameRate(Voice& v, float* out, std::uint64_t first, std::size_t f
     // Audio thread: the file's frames as they are.
     const std::uint64_t gains = v.gains.load(std::memory_order_relaxed);
     const bool int16 = v.format == SampleFormat::Int16;
-    const float scale = int16 ? Int16Scale : 1.0f;
+    const float scale = int16 ? kInt16Scale : 1.0f;
     const float left = Voice::leftGain(gains) * scale;
     const float right = Voice::rightGain(gains) * scale;
     std::size_t i = from;
@@ -287,7 +287,7 @@ void Mixer::mixResampled(Voice& v, float* out, std::uint64_t first, std::size_t 
     std::size_t i = from;
     while (i < frames) {
         std::uint64_t count = std::min<std::uint64_t>(frames - i,
-                                                      resampler.framesUntil(v.fraction, ScratchFrames - taps + 1));
+                                                      resampler.framesUntil(v.fraction, kScratchFrames - taps + 1));
         if (!v.looping) {
             count = std::min(count, resampler.framesUntil(v.fraction, v.frames - v.position));
         }
@@ -322,7 +322,7 @@ void Mixer::gather(const Voice& v, std::int64_t from, std::size_t count)
     // Audio thread: file frames [from, from + count) as float into the scratch arrays; a loop reads on from
     // its beginning past its end (and from its end before its beginning), a single play reads silence.
     const auto length = static_cast<std::int64_t>(v.frames);
-    const float scale = v.format == SampleFormat::Int16 ? Int16Scale : 1.0f;
+    const float scale = v.format == SampleFormat::Int16 ? kInt16Scale : 1.0f;
     std::size_t done = 0;
     while (done < count) {
         std::int64_t at = from + static_cast<std::int64_t>(done);

@@ -10,19 +10,19 @@ namespace platform::sounddetail {
 namespace {
 
 // Taps when the file is at the lower rate; a file above the device's rate needs proportionally more.
-constexpr double BaseTaps = 48;
+constexpr double kBaseTaps = 48;
 // No more than this many, whatever the rates (the mixer's scratch holds more).
-constexpr std::size_t MaxTaps = 4096;
+constexpr std::size_t kMaxTaps = 4096;
 // Cutoff as a share of the lower rate, and the Kaiser window's shape (about 90 dB of stopband).
-constexpr double Cutoff = 0.5;
-constexpr double KaiserBeta = 9.0;
+constexpr double kCutoff = 0.5;
+constexpr double kKaiserBeta = 9.0;
 // A position's fraction is always a multiple of gcd(file rate, device rate), so the fractions that occur are
 // few for usual rates (147 from 48 to 44.1 kHz): each gets a row of its own. Past this many, evenly spaced
 // rows are interpolated instead.
-constexpr std::size_t MaxExactRows = 1024;
-constexpr std::size_t Phases = 256;
+constexpr std::size_t kMaxExactRows = 1024;
+constexpr std::size_t kPhases = 256;
 // Taps come in multiples of this, summed as vectors of this many floats.
-constexpr std::size_t Lanes = 8;
+constexpr std::size_t kLanes = 8;
 
 // Modified Bessel function of the first kind, order 0.
 double besselI0(double x)
@@ -65,7 +65,7 @@ struct Steps
 
 // Eight floats, as one vector register (or two, without AVX). Loaded with memcpy: the arrays are not
 // aligned to them.
-using Vector = float __attribute__((vector_size(Lanes * sizeof(float))));
+using Vector = float __attribute__((vector_size(kLanes * sizeof(float))));
 
 // Audio thread: the inner loop of Resampler::mixInto, with a row of coefficients for each fraction
 // (Interpolated false) or interpolated between evenly spaced rows (true).
@@ -73,7 +73,7 @@ template<bool Interpolated>
 inline __attribute__((always_inline)) void addFrames(Frames f, Steps s, const float* table, const float* slopes,
                                                      std::size_t taps)
 {
-    const double toPhase = double(Phases) / double(s.rows);
+    const double toPhase = double(kPhases) / double(s.rows);
     for (std::size_t n = 0; n < f.count; ++n) {
         Vector left {};
         Vector right {};
@@ -83,7 +83,7 @@ inline __attribute__((always_inline)) void addFrames(Frames f, Steps s, const fl
             const auto t = static_cast<float>(x - double(phase));
             const float* row = table + phase * taps;
             const float* slope = slopes + phase * taps;
-            for (std::size_t k = 0; k < taps; k += Lanes) {
+            for (std::size_t k = 0; k < taps; k += kLanes) {
                 Vector c;
                 Vector d;
                 Vector l;
@@ -98,7 +98,7 @@ inline __attribute__((always_inline)) void addFrames(Frames f, Steps s, const fl
             }
         } else {
             const float* row = table + std::size_t(s.at) * taps;
-            for (std::size_t k = 0; k < taps; k += Lanes) {
+            for (std::size_t k = 0; k < taps; k += kLanes) {
                 Vector c;
                 Vector l;
                 Vector r;
@@ -148,27 +148,27 @@ Resampler::Resampler(int fileRate, int deviceRate)
 {
     // Cycles per file frame that still pass, and the file frames one output frame's sound is drawn from.
     const double scale = double(std::min(fileRate, deviceRate)) / double(fileRate);
-    const double cutoff = Cutoff * scale;
-    m_taps = std::min(MaxTaps, static_cast<std::size_t>(std::ceil(BaseTaps / scale / double(Lanes))) * Lanes);
+    const double cutoff = kCutoff * scale;
+    m_taps = std::min(kMaxTaps, static_cast<std::size_t>(std::ceil(kBaseTaps / scale / double(kLanes))) * kLanes);
     const double half = double(m_taps) / 2.0;
-    const double windowNorm = besselI0(KaiserBeta);
+    const double windowNorm = besselI0(kKaiserBeta);
 
     // One row for each fraction that occurs, or evenly spaced rows (and one more) to interpolate between.
     const std::size_t exactRows = m_deviceRate / m_unit;
-    m_interpolated = exactRows > MaxExactRows;
+    m_interpolated = exactRows > kMaxExactRows;
     if (m_interpolated) {
         m_unit = 1;
     }
-    const std::size_t rows = m_interpolated ? Phases + 1 : exactRows;
+    const std::size_t rows = m_interpolated ? kPhases + 1 : exactRows;
     m_rows.resize(rows * m_taps);
     std::vector<double> h(m_taps);
     for (std::size_t p = 0; p < rows; ++p) {
-        const double fraction = m_interpolated ? double(p) / double(Phases) : double(p) / double(exactRows);
+        const double fraction = m_interpolated ? double(p) / double(kPhases) : double(p) / double(exactRows);
         double sum = 0;
         for (std::size_t k = 0; k < m_taps; ++k) {
             const double d = double(k) - double(tapsBefore()) - fraction;
             const double u = d / half;
-            const double window = u * u >= 1.0 ? 0.0 : besselI0(KaiserBeta * std::sqrt(1.0 - u * u)) / windowNorm;
+            const double window = u * u >= 1.0 ? 0.0 : besselI0(kKaiserBeta * std::sqrt(1.0 - u * u)) / windowNorm;
             const double arg = M_PI * 2.0 * cutoff * d;
             const double sinc = d == 0.0 ? 1.0 : std::sin(arg) / arg;
             h[k] = 2.0 * cutoff * sinc * window;
@@ -180,11 +180,11 @@ Resampler::Resampler(int fileRate, int deviceRate)
         }
     }
     if (m_interpolated) {
-        m_slopes.resize(Phases * m_taps);
+        m_slopes.resize(kPhases * m_taps);
         for (std::size_t i = 0; i < m_slopes.size(); ++i) {
             m_slopes[i] = m_rows[i + m_taps] - m_rows[i];
         }
-        m_rows.resize(Phases * m_taps);
+        m_rows.resize(kPhases * m_taps);
     }
 }
 

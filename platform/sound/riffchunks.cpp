@@ -10,10 +10,10 @@ namespace {
 
 // Chunk and list-entry headers read in one walk, at most, so that a file of endless empty chunks (a sparse
 // file, say) is refused at once instead of walked for minutes.
-constexpr int MaxChunks = 65536;
+constexpr int kMaxChunks = 65536;
 // The fixed part of a fmt chunk and the most extra bytes its 16-bit count can name.
-constexpr std::uint32_t MaxFormatBytes = 18 + 65535;
-constexpr std::uint16_t ExtensibleTag = 0xFFFE;
+constexpr std::uint32_t kMaxFormatBytes = 18 + 65535;
+constexpr std::uint16_t kExtensibleTag = 0xFFFE;
 
 std::uint64_t number(const unsigned char* p, int bytes, bool bigEndian)
 {
@@ -61,10 +61,10 @@ public:
             && ::pread(m_fd, to, bytes, static_cast<off_t>(at)) == static_cast<ssize_t>(bytes);
     }
 
-    // Reads the next chunk header at `at`, counting it against MaxChunks.
+    // Reads the next chunk header at `at`, counting it against kMaxChunks.
     bool header(std::uint64_t at, unsigned char (&head)[8], std::string& why)
     {
-        if (++m_headers > MaxChunks) {
+        if (++m_headers > kMaxChunks) {
             why = "too many chunks in the file";
             return false;
         }
@@ -112,9 +112,19 @@ bool chunkFollows(const ChunkReader& file, std::uint64_t at, bool bigEndian)
 
 } // namespace
 
+int WavLayout::channels() const
+{
+    return int(fieldOf(format, 2, 2, bigEndian));
+}
+
+std::uint32_t WavLayout::sampleRate() const
+{
+    return std::uint32_t(fieldOf(format, 4, 4, bigEndian));
+}
+
 std::uint32_t WavLayout::channelMask() const
 {
-    if (fieldOf(format, 0, 2, bigEndian) != ExtensibleTag) {
+    if (fieldOf(format, 0, 2, bigEndian) != kExtensibleTag) {
         return 0;
     }
     return std::uint32_t(fieldOf(format, 20, 4, bigEndian));
@@ -196,7 +206,7 @@ std::optional<WavLayout> readWavLayout(int fd, std::uint64_t fileSize, std::stri
             why = "chunk \"" + idText(chunk) + "\" runs past the end of the file";
             return std::nullopt;
         } else if (std::memcmp(chunk, "fmt ", 4) == 0 && !haveFormat) {
-            if (size < 16 || size > MaxFormatBytes) {
+            if (size < 16 || size > kMaxFormatBytes) {
                 why = "the format chunk is damaged";
                 return std::nullopt;
             }
@@ -236,7 +246,7 @@ std::optional<WavLayout> readWavLayout(int fd, std::uint64_t fileSize, std::stri
             layout.dataBytes -= layout.dataBytes % blockBytes;
         }
     }
-    if (layout.dataBytes > UINT32_MAX - 4 - 8 - MaxFormatBytes - 1 - 8) {
+    if (layout.dataBytes > UINT32_MAX - 4 - 8 - kMaxFormatBytes - 1 - 8) {
         why = "the file is too large to load";
         return std::nullopt;
     }

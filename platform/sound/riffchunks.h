@@ -23,6 +23,9 @@ struct WavLayout
     std::uint64_t dataBytes = 0; // bytes of sound data the file really holds
     std::optional<std::uint32_t> factFrames; // frames the fact chunk names (compressed data pads its last block)
 
+    // The format chunk's channel count and sample rate.
+    int channels() const;
+    std::uint32_t sampleRate() const;
     // WAVE_FORMAT_EXTENSIBLE's speaker mask; 0 without one.
     std::uint32_t channelMask() const;
     // Frames one block of compressed data holds, by the format chunk.

@@ -2,6 +2,7 @@
 
 #include "platform/sound/mixer.h"
 #include "platform/sound/resampler.h"
+#include "platform/sound/soundlimits.h"
 #include "platform/sound/voice.h"
 #include "platform/sound/wavdecoder.h"
 
@@ -28,7 +29,12 @@ public:
     // An offline engine: no SDL device, no thread.
     Engine(std::size_t leadFrames, int outputRate) : mixer(leadFrames), rate(outputRate), offline(true) { }
     // A real one, once SDL's audio is initialised; it quits SDL's audio when it goes.
-    explicit Engine(std::string name) : mixer(0), offline(false), m_name(std::move(name)) { }
+    explicit Engine(std::string name) : mixer(0), offline(false), m_name(std::move(name))
+    {
+        // Starts issued back to back stay together even when the UI thread is held up between them; no two
+        // presses of a user's come this close.
+        mixer.joinWindow = std::chrono::milliseconds(50);
+    }
     ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
@@ -36,7 +42,7 @@ public:
     // Opens the device, at its own rate where SDL tells it, and lets it rest once the delay has passed.
     bool start(std::string* error);
 
-    bool play(Voice* voice, bool looping);
+    bool play(Voice* voice, bool looping, std::string* error);
     void stop(Voice* voice);
     void remove(Voice* voice);
     // Frees the voices the mix let go of.
@@ -47,7 +53,7 @@ public:
     std::shared_ptr<const Resampler> resamplerFor(int fileRate);
 
     Mixer mixer;
-    int rate = SoundDevice::DefaultRate;
+    int rate = SoundDevice::kDefaultRate;
     const bool offline;
 
 private:
@@ -78,22 +84,19 @@ using sounddetail::Voice;
 
 namespace {
 
-constexpr int Silence = -10000;
-// Output rates taken from SDL; anything else falls back to the default.
-constexpr int LowestRate = 8000;
-constexpr int HighestRate = 384000;
+constexpr int kSilence = -10000;
 
 void mixCallback(void* mixer, Uint8* stream, int bytes)
 {
     static_cast<sounddetail::Mixer*>(mixer)->mix(reinterpret_cast<float*>(stream),
                                                  static_cast<std::size_t>(bytes)
-                                                     / (sizeof(float) * SoundDevice::Channels));
+                                                     / (sizeof(float) * SoundDevice::kChannels));
 }
 
 // Gain of an attenuation in hundredths of a decibel.
 float gainOf(int attenuation)
 {
-    return attenuation <= Silence ? 0.0f : static_cast<float>(std::pow(10.0, attenuation / 2000.0));
+    return attenuation <= kSilence ? 0.0f : static_cast<float>(std::pow(10.0, attenuation / 2000.0));
 }
 
 void setError(std::string* error, const std::string& why)
@@ -124,7 +127,8 @@ int ownRate(const std::string& name)
             rate = spec.freq;
         }
     }
-    return rate >= LowestRate && rate <= HighestRate ? rate : SoundDevice::DefaultRate;
+    const bool usable = rate >= sounddetail::kLowestOutputRate && rate <= sounddetail::kHighestRate;
+    return usable ? rate : SoundDevice::kDefaultRate;
 }
 
 } // namespace
@@ -154,8 +158,8 @@ bool Engine::start(std::string* error)
 {
     m_want.freq = ownRate(m_name);
     m_want.format = AUDIO_F32SYS;
-    m_want.channels = SoundDevice::Channels;
-    m_want.samples = SoundDevice::BlockFrames;
+    m_want.channels = SoundDevice::kChannels;
+    m_want.samples = SoundDevice::kBlockFrames;
     m_want.callback = mixCallback;
     m_want.userdata = &mixer;
     SDL_AudioSpec have {};
@@ -173,9 +177,6 @@ bool Engine::start(std::string* error)
     // Starts aim one block past the block that takes them, so that a start read against one block still
     // lands in time when the audio thread moves on meanwhile.
     mixer.leadFrames = have.samples;
-    // Starts issued back to back stay together even when the UI thread is held up between them; no two
-    // presses of a user's come this close.
-    mixer.joinWindow = std::chrono::milliseconds(50);
     SDL_PauseAudioDevice(m_output, 0);
     m_keeper = std::thread([this] { keep(); });
     restLater();
@@ -229,7 +230,7 @@ void Engine::settled()
     }
 }
 
-bool Engine::play(Voice* voice, bool looping)
+bool Engine::play(Voice* voice, bool looping, std::string* error)
 {
     if (offline) {
         mixer.play(voice, looping);
@@ -246,8 +247,10 @@ bool Engine::play(Voice* voice, bool looping)
     m_changed.wait(lock, [this] { return m_closing == 0; });
     // A resting device opens paused, takes the start, and then runs: the start lands one block in, and
     // starts issued right after it join it.
+    // One that cannot open stays resting, and the next start tries again.
     m_output = SDL_OpenAudioDevice(m_name.empty() ? nullptr : m_name.c_str(), 0, &m_want, nullptr, 0);
     if (m_output == 0) {
+        setError(error, std::string("the sound device did not open again after its rest: ") + SDL_GetError());
         return false;
     }
     mixer.restartClock();
@@ -313,9 +316,9 @@ SoundBuffer::~SoundBuffer()
     m_engine->remove(m_voice);
 }
 
-bool SoundBuffer::play(std::uint32_t flags)
+bool SoundBuffer::play(std::uint32_t flags, std::string* error)
 {
-    if (!m_engine->play(m_voice, (flags & PlayLooping) != 0)) {
+    if (!m_engine->play(m_voice, (flags & kPlayLooping) != 0, error)) {
         return false;
     }
     m_playing = true;
@@ -331,7 +334,7 @@ bool SoundBuffer::stop()
 
 bool SoundBuffer::setVolume(int volume)
 {
-    if (volume > 0 || volume < Silence) {
+    if (volume > 0 || volume < kSilence) {
         return false;
     }
     m_volume = volume;
@@ -341,7 +344,7 @@ bool SoundBuffer::setVolume(int volume)
 
 bool SoundBuffer::setPan(int pan)
 {
-    if (pan > -Silence || pan < Silence) {
+    if (pan > -kSilence || pan < kSilence) {
         return false;
     }
     m_pan = pan;
@@ -373,7 +376,7 @@ std::uint64_t SoundBuffer::startPosition() const
 {
     // Stored before the frame, so a frame that is seen comes with its position.
     const std::uint64_t frame = startFrame();
-    return frame == sounddetail::NotYet ? frame : m_voice->startedPosition.load(std::memory_order_relaxed);
+    return frame == sounddetail::kNotYet ? frame : m_voice->startedPosition.load(std::memory_order_relaxed);
 }
 
 std::uint64_t SoundBuffer::loopFrame() const
@@ -452,6 +455,11 @@ bool SoundDevice::resting() const
 void SoundDevice::setRestDelay(std::chrono::milliseconds delay)
 {
     m_engine->setRestDelay(delay);
+}
+
+void SoundDevice::setJoinWindow(std::chrono::milliseconds window)
+{
+    m_engine->mixer.joinWindow = window;
 }
 
 std::uint64_t SoundDevice::framesMixed() const

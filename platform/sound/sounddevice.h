@@ -36,7 +36,7 @@ struct Voice;
 class SoundDevice;
 
 // Flag of SoundBuffer::play(): repeat until stopped.
-constexpr std::uint32_t PlayLooping = 1;
+constexpr std::uint32_t kPlayLooping = 1;
 
 // One static buffer: a whole file at its own rate. Created stopped, at its beginning, at full volume and
 // centre pan. Dropping the last reference silences it.
@@ -48,8 +48,9 @@ public:
     SoundBuffer& operator=(const SoundBuffer&) = delete;
 
     // Starts the buffer from its position, or lets a playing buffer go on (taking the new flags).
-    // Starts issued back to back begin on the same output frame. False when the resting device cannot open.
-    bool play(std::uint32_t flags);
+    // Starts issued back to back begin on the same output frame. False, with the reason in error, when the
+    // resting device cannot open again; the next start tries again.
+    bool play(std::uint32_t flags, std::string* error = nullptr);
     // Halts the buffer and keeps its position.
     bool stop();
     // Hundredths of a decibel, -10000 to 0; anything else is refused and the volume stays.
@@ -91,17 +92,17 @@ class SoundDevice
 {
 public:
     // The rate of an offline device, and of a real one whose own rate SDL does not tell.
-    static constexpr int DefaultRate = 44100;
-    static constexpr int Channels = 2;
+    static constexpr int kDefaultRate = 44100;
+    static constexpr int kChannels = 2;
     // Frames the audio thread mixes per call, asked of SDL.
-    static constexpr int BlockFrames = 256;
+    static constexpr int kBlockFrames = 256;
 
     // Opens an output device through SDL (SDL_AUDIODRIVER is honoured); an empty name is the default
     // device. Returns nullptr, with the reason in error, when none opens.
     static std::unique_ptr<SoundDevice> open(const std::string& name, std::string* error = nullptr);
     // An offline device that mixes only when render() is called. leadFrames delays every start by that
     // many frames past the next render's first frame, as the real device does by one block.
-    static std::unique_ptr<SoundDevice> openOffline(std::size_t leadFrames = 0, int rate = DefaultRate);
+    static std::unique_ptr<SoundDevice> openOffline(std::size_t leadFrames = 0, int rate = kDefaultRate);
 
     // The device closes when this object and every buffer created from it are gone.
     ~SoundDevice();
@@ -122,6 +123,9 @@ public:
     bool resting() const;
     // How long the device goes on with nothing playing before it rests.
     void setRestDelay(std::chrono::milliseconds delay);
+    // How long after the first of a group of back-to-back starts a start held up on the UI thread still joins
+    // it: 50 ms unless set, and none on an offline device, where starts join when issued before the same render.
+    void setJoinWindow(std::chrono::milliseconds window);
     // Frames the device has mixed since it last woke from rest.
     std::uint64_t framesMixed() const;
     // Starts that reached the audio thread after their target frame and began that many frames in, so as to

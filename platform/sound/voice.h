@@ -12,14 +12,14 @@
 
 namespace platform::sounddetail {
 
-constexpr std::uint64_t NotYet = UINT64_MAX;
+constexpr std::uint64_t kNotYet = UINT64_MAX;
 
 // A start or a stop from the UI thread, in one word so that the audio thread reads it whole. Each request
 // carries a new count, so that the audio thread sees every change even when the word repeats an old one.
 struct Request
 {
-    static constexpr int CountBits = 21;
-    static constexpr std::uint32_t CountMask = (1u << CountBits) - 1;
+    static constexpr int kCountBits = 21;
+    static constexpr std::uint32_t kCountMask = (1u << kCountBits) - 1;
 
     std::uint32_t count = 0;
     bool play = false;
@@ -30,18 +30,18 @@ struct Request
 
     std::uint64_t pack() const
     {
-        return (target & TargetMask) | std::uint64_t(play) << 40 | std::uint64_t(looping) << 41
-            | std::uint64_t(fresh) << 42 | std::uint64_t(count & CountMask) << 43;
+        return (target & kTargetMask) | std::uint64_t(play) << 40 | std::uint64_t(looping) << 41
+            | std::uint64_t(fresh) << 42 | std::uint64_t(count & kCountMask) << 43;
     }
     static Request unpack(std::uint64_t word)
     {
         return { static_cast<std::uint32_t>(word >> 43), ((word >> 40) & 1) != 0, ((word >> 41) & 1) != 0,
-                 ((word >> 42) & 1) != 0, word & TargetMask };
+                 ((word >> 42) & 1) != 0, word & kTargetMask };
     }
 
 private:
     // Frames since the device last woke: years at any rate.
-    static constexpr std::uint64_t TargetMask = (std::uint64_t(1) << 40) - 1;
+    static constexpr std::uint64_t kTargetMask = (std::uint64_t(1) << 40) - 1;
 };
 
 struct Voice
@@ -83,9 +83,9 @@ struct Voice
     // last start sounded with the file frame it sounded from, and the output frame on which a loop last came
     // round to its beginning.
     std::atomic<std::uint32_t> seen { 0 };
-    std::atomic<std::uint64_t> startedFrame { NotYet };
-    std::atomic<std::uint64_t> startedPosition { NotYet };
-    std::atomic<std::uint64_t> loopFrame { NotYet };
+    std::atomic<std::uint64_t> startedFrame { kNotYet };
+    std::atomic<std::uint64_t> startedPosition { kNotYet };
+    std::atomic<std::uint64_t> loopFrame { kNotYet };
     Voice* retiredNext = nullptr; // link in the voices the audio thread has let go of
 
     static std::uint64_t packGains(float left, float right)

@@ -1,6 +1,7 @@
 #include "platform/sound/wavdecoder.h"
 
 #include "platform/sound/riffchunks.h"
+#include "platform/sound/soundlimits.h"
 
 #include <sndfile.h>
 
@@ -18,12 +19,9 @@ namespace platform::sounddetail {
 
 namespace {
 
-// Sample rates a file may have; outside them playing it would be absurd.
-constexpr int LowestRate = 1000;
-constexpr int HighestRate = 384000;
 // Samples decoded at a time before they are mixed down to stereo.
-constexpr std::size_t BlockSamples = 65536;
-constexpr float MinusThreeDecibels = 0.70710678f;
+constexpr std::size_t kBlockSamples = 65536;
+constexpr float kMinusThreeDecibels = 0.70710678f;
 
 class FileDescriptor
 {
@@ -136,6 +134,14 @@ DecodedSound fail(std::string* error, const std::string& why)
     return {};
 }
 
+// A size as it is: whole mebibytes as "N MB", anything else in bytes, so that a message never rounds a size
+// that passes a limit down onto the limit.
+std::string sizeText(std::uint64_t bytes)
+{
+    constexpr std::uint64_t kMegabyte = 1 << 20;
+    return bytes % kMegabyte == 0 ? std::to_string(bytes / kMegabyte) + " MB" : std::to_string(bytes) + " bytes";
+}
+
 // Encodings of 16 bits or fewer, which lose nothing as 16-bit samples.
 bool sixteenBitsOrFewer(int subtype)
 {
@@ -170,43 +176,43 @@ bool padsItsLastBlock(int subtype)
 
 // Speakers of WAVE_FORMAT_EXTENSIBLE's mask.
 enum Speaker : std::uint32_t {
-    FrontLeft = 0x1,
-    FrontRight = 0x2,
-    FrontCentre = 0x4,
-    LowFrequency = 0x8,
-    BackLeft = 0x10,
-    BackRight = 0x20,
-    FrontLeftOfCentre = 0x40,
-    FrontRightOfCentre = 0x80,
-    BackCentre = 0x100,
-    SideLeft = 0x200,
-    SideRight = 0x400,
-    TopCentre = 0x800,
-    TopFrontLeft = 0x1000,
-    TopFrontCentre = 0x2000,
-    TopFrontRight = 0x4000,
-    TopBackLeft = 0x8000,
-    TopBackCentre = 0x10000,
-    TopBackRight = 0x20000,
+    kFrontLeft = 0x1,
+    kFrontRight = 0x2,
+    kFrontCentre = 0x4,
+    kLowFrequency = 0x8,
+    kBackLeft = 0x10,
+    kBackRight = 0x20,
+    kFrontLeftOfCentre = 0x40,
+    kFrontRightOfCentre = 0x80,
+    kBackCentre = 0x100,
+    kSideLeft = 0x200,
+    kSideRight = 0x400,
+    kTopCentre = 0x800,
+    kTopFrontLeft = 0x1000,
+    kTopFrontCentre = 0x2000,
+    kTopFrontRight = 0x4000,
+    kTopBackLeft = 0x8000,
+    kTopBackCentre = 0x10000,
+    kTopBackRight = 0x20000,
 };
 
 // The layouts assumed for files that name no speakers.
 std::uint32_t usualMask(int channels)
 {
-    constexpr std::uint32_t front = FrontLeft | FrontRight;
+    constexpr std::uint32_t kFront = kFrontLeft | kFrontRight;
     switch (channels) {
     case 3:
-        return front | FrontCentre;
+        return kFront | kFrontCentre;
     case 4:
-        return front | BackLeft | BackRight;
+        return kFront | kBackLeft | kBackRight;
     case 5:
-        return front | FrontCentre | BackLeft | BackRight;
+        return kFront | kFrontCentre | kBackLeft | kBackRight;
     case 6:
-        return front | FrontCentre | LowFrequency | BackLeft | BackRight;
+        return kFront | kFrontCentre | kLowFrequency | kBackLeft | kBackRight;
     case 7:
-        return front | FrontCentre | LowFrequency | BackCentre | SideLeft | SideRight;
+        return kFront | kFrontCentre | kLowFrequency | kBackCentre | kSideLeft | kSideRight;
     default:
-        return front | FrontCentre | LowFrequency | BackLeft | BackRight | SideLeft | SideRight;
+        return kFront | kFrontCentre | kLowFrequency | kBackLeft | kBackRight | kSideLeft | kSideRight;
     }
 }
 
@@ -217,28 +223,27 @@ struct Gains
 
 Gains gainsOf(std::uint32_t speaker)
 {
-    constexpr float h = MinusThreeDecibels;
     switch (speaker) {
-    case FrontLeft:
-    case FrontLeftOfCentre:
+    case kFrontLeft:
+    case kFrontLeftOfCentre:
         return { 1, 0 };
-    case FrontRight:
-    case FrontRightOfCentre:
+    case kFrontRight:
+    case kFrontRightOfCentre:
         return { 0, 1 };
-    case LowFrequency:
+    case kLowFrequency:
         return { 0, 0 };
-    case BackLeft:
-    case SideLeft:
-    case TopFrontLeft:
-    case TopBackLeft:
-        return { h, 0 };
-    case BackRight:
-    case SideRight:
-    case TopFrontRight:
-    case TopBackRight:
-        return { 0, h };
+    case kBackLeft:
+    case kSideLeft:
+    case kTopFrontLeft:
+    case kTopBackLeft:
+        return { kMinusThreeDecibels, 0 };
+    case kBackRight:
+    case kSideRight:
+    case kTopFrontRight:
+    case kTopBackRight:
+        return { 0, kMinusThreeDecibels };
     default: // centre speakers, and channels without a known speaker
-        return { h, h };
+        return { kMinusThreeDecibels, kMinusThreeDecibels };
     }
 }
 
@@ -305,17 +310,17 @@ template<typename T>
 DecodedSound readStereo(SNDFILE* file, int channels, std::size_t frames, const std::vector<Gains>& gains,
                         sf_count_t (*read)(SNDFILE*, T*, sf_count_t), std::string* error)
 {
-    if (frames > MaxSampleBytes / (2 * sizeof(T))) {
-        return fail(error,
-                    "the sound would take " + std::to_string(frames / ((1 << 20) / (2 * sizeof(T))))
-                        + " MB, more than the " + std::to_string(MaxSampleBytes >> 20) + " MB one sound may take");
+    if (frames > kMaxSampleBytes / (2 * sizeof(T))) {
+        const std::uint64_t bytes = frames <= UINT64_MAX / (2 * sizeof(T)) ? frames * 2 * sizeof(T) : UINT64_MAX;
+        return fail(error, "the sound would take " + sizeText(bytes) + ", more than the " + sizeText(kMaxSampleBytes)
+                               + " one sound may take");
     }
     SampleMemory memory(std::malloc(frames * 2 * sizeof(T)));
     if (!memory) {
         return fail(error, "out of memory");
     }
     T* out = static_cast<T*>(memory.get());
-    const std::size_t block = std::max<std::size_t>(1, BlockSamples / std::size_t(channels));
+    const std::size_t block = std::max<std::size_t>(1, kBlockSamples / std::size_t(channels));
     std::vector<T> in(block * std::size_t(channels));
     std::size_t done = 0;
     while (done < frames) {
@@ -353,6 +358,33 @@ DecodedSound readStereo(SNDFILE* file, int channels, std::size_t frames, const s
     return sound;
 }
 
+// Refuses, before any sound is read, a file whose rate cannot play or whose decoding would read far more than
+// it keeps.
+bool withinLimits(const WavLayout& layout, std::string& why)
+{
+    const std::uint32_t rate = layout.sampleRate();
+    if (rate < std::uint32_t(kLowestFileRate) || rate > std::uint32_t(kHighestRate)) {
+        why = "the sample rate " + std::to_string(rate) + " Hz is outside the " + std::to_string(kLowestFileRate)
+            + " to " + std::to_string(kHighestRate) + " Hz a sound may have";
+        return false;
+    }
+    if (layout.channels() < 1) {
+        why = "no channels in the file";
+        return false;
+    }
+    if (layout.channels() > kMaxChannels) {
+        why = std::to_string(layout.channels()) + " channels, more than the " + std::to_string(kMaxChannels)
+            + " speakers a WAV file can name";
+        return false;
+    }
+    if (layout.dataBytes > kMaxDataBytes) {
+        why = "the sound data takes " + sizeText(layout.dataBytes) + ", more than the " + sizeText(kMaxDataBytes)
+            + " one file may hold";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 DecodedSound decodeWavFile(const std::string& path, std::string* error)
@@ -375,6 +407,9 @@ DecodedSound decodeWavFile(const std::string& path, std::string* error)
     if (!layout) {
         return fail(error, why);
     }
+    if (!withinLimits(*layout, why)) {
+        return fail(error, why);
+    }
 
     CleanFile clean { fd.get(), layout->cleanHeader(), layout->dataOffset, layout->dataBytes };
     SF_INFO info {};
@@ -382,10 +417,12 @@ DecodedSound decodeWavFile(const std::string& path, std::string* error)
     if (file.get() == nullptr) {
         return fail(error, std::string("unreadable WAV file: ") + sf_strerror(nullptr));
     }
-    if (info.samplerate < LowestRate || info.samplerate > HighestRate) {
-        return fail(error, "unsupported sample rate " + std::to_string(info.samplerate));
+    // The decoder's own reading of the format, held to the same limits.
+    if (info.samplerate < kLowestFileRate || info.samplerate > kHighestRate || info.channels < 1
+        || info.channels > kMaxChannels) {
+        return fail(error, "the format chunk is damaged");
     }
-    if (info.frames <= 0 || info.channels < 1) {
+    if (info.frames <= 0) {
         return fail(error, "no sound in the file");
     }
     const int subtype = info.format & SF_FORMAT_SUBMASK;

@@ -9,11 +9,10 @@
 // WAVE_FORMAT_EXTENSIBLE header, or else the usual layout for the channel count (3: L R C; 4: L R BL BR;
 // 5: L R C BL BR; 6: L R C LFE BL BR; 7: L R C LFE BC SL SR; 8: L R C LFE BL BR SL SR). Left and right
 // speakers in front go whole to their side; centre speakers go at -3 dB into both sides; side, back and top
-// speakers at -3 dB into their side; LFE is left out; a channel without a known speaker counts as centre.
+// speakers at -3 dB into their side; LFE is left out; a channel without a known speaker counts as centre. A
+// file of more channels than there are speakers to name (soundlimits.h) is refused.
 // Nothing is scaled down, so 16-bit sums that pass full scale are clipped.
 #pragma once
-
-#include "platform/sound/mixer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -42,10 +41,8 @@ struct DecodedSound
     int rate = 0; // frames per second of the file
 };
 
-// The most sample memory one decoded file may take: 512 MiB, some 50 minutes of 16-bit stereo at 44.1 kHz.
-constexpr std::size_t MaxSampleBytes = std::size_t(512) << 20;
-
-// Decodes a WAV file whole. On failure the result holds no samples and error says why.
+// Decodes a WAV file whole. On failure the result holds no samples and error says why. A file that would take
+// more than the limits of soundlimits.h is refused before any of its sound is read.
 DecodedSound decodeWavFile(const std::string& path, std::string* error);
 
 } // namespace platform::sounddetail

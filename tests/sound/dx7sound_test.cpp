@@ -10,9 +10,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
+#include <sstream>
 
 using soundtest::rampValue;
+using soundtest::ScopedEnv;
 
 namespace {
 
@@ -224,19 +225,9 @@ TEST_F(Sound, SlotsThatWereNeverLoadedOrDoNotExist)
     EXPECT_EQ(DX7Sound::SoundBuffers[1].Loaded, -1);
 }
 
-class EnvVar
-{
-public:
-    EnvVar(const char* name, const std::string& value) : m_name(name) { ::setenv(name, value.c_str(), 1); }
-    ~EnvVar() { ::unsetenv(m_name); }
-
-private:
-    const char* m_name;
-};
-
 TEST(SoundDevice, WithoutADeviceEverythingRunsSilent)
 {
-    EnvVar driver("SDL_AUDIODRIVER", "no-such-driver");
+    ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
     testsupport::TempFolder dir;
     const std::string file = dir.file("r.wav").toStdString();
     ASSERT_TRUE(soundtest::writeRamp(file, 100));
@@ -268,43 +259,80 @@ TEST(SoundDevice, SineThroughTheDiskDriverComesOutAtItsLevelAndPan)
     testsupport::TempFolder dir;
     const std::string sine = dir.file("sine.wav").toStdString();
     const std::string output = dir.file("output.raw").toStdString();
+    // A cosine, so that its first frame is not silent and marks where the sound begins.
     std::vector<double> samples;
     for (int i = 0; i < 44100; ++i) {
-        const double s = 0.5 * std::sin(2 * M_PI * 441 * i / 44100.0);
+        const double s = 0.5 * std::cos(2 * M_PI * 441 * i / 44100.0);
         samples.push_back(s);
         samples.push_back(s);
     }
     ASSERT_TRUE(soundtest::writeWav(sine, SF_FORMAT_PCM_16, 2, 44100, samples));
-    {
-        EnvVar driver("SDL_AUDIODRIVER", "disk");
-        EnvVar file("SDL_DISKAUDIOFILE", output);
-        EnvVar delay("SDL_DISKAUDIODELAY", "1");
-        ASSERT_TRUE(DX7Sound::InitDX(0));
-        DX7Sound::InitBuffers(0, sine);
-        DX7Sound::SetPan(0, 35);
-        ASSERT_TRUE(DX7Sound::PlayBuffer(0, 1));
-        // Wait for well over a second of the sound to be written; give up after a long while.
-        const platform::SoundBuffer& b = *DX7Sound::SoundBuffers[0].Buffer;
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while ((b.startFrame() == UINT64_MAX || DX7Sound::DS->framesMixed() < b.startFrame() + 60000)
-               && std::chrono::steady_clock::now() < giveUp) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        ASSERT_NE(b.startFrame(), UINT64_MAX);
-        const std::uint64_t start = b.startFrame();
-        DX7Sound::Shutdown();
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    ScopedEnv file("SDL_DISKAUDIOFILE", output);
+    ScopedEnv delay("SDL_DISKAUDIODELAY", "1");
+    ASSERT_TRUE(DX7Sound::InitDX(0));
+    DX7Sound::InitBuffers(0, sine);
+    DX7Sound::SetPan(0, 35);
+    ASSERT_TRUE(DX7Sound::PlayBuffer(0, 1));
+    // Until well over a second of the sound is written.
+    const platform::SoundBuffer& b = *DX7Sound::SoundBuffers[0].Buffer;
+    ASSERT_TRUE(soundtest::waitFor(
+        [&] { return b.startFrame() != UINT64_MAX && DX7Sound::DS->framesMixed() > b.startFrame() + 60000; }));
+    DX7Sound::Shutdown();
 
-        const QByteArray raw = testsupport::readFile(QString::fromStdString(output));
-        std::vector<float> out(std::size_t(raw.size()) / sizeof(float));
-        std::memcpy(out.data(), raw.constData(), out.size() * sizeof(float));
-        ASSERT_GE(out.size() / 2, start + 50000);
-        // Silence before the start, the sound from that very frame on.
-        EXPECT_EQ(out[2 * (start - 1)], 0.0f);
-        EXPECT_NEAR(out[2 * (start + 25)], 0.5 * Level80, 1e-3);
-        const double full = 0.5 / std::sqrt(2.0);
-        EXPECT_NEAR(soundtest::decibels(rms(out, 0, start, 44100) / full), -12.0, 0.01);
-        EXPECT_NEAR(soundtest::decibels(rms(out, 1, start, 44100) / full), -27.0, 0.01);
+    // From its first sounding frame on, the sound is the file's, at its level on each side.
+    const std::vector<float> out = soundtest::recording(output);
+    const std::size_t start = soundtest::onset(out, 0);
+    ASSERT_GE(out.size() / 2, start + 50000);
+    EXPECT_NEAR(out[2 * start], 0.5 * Level80, 1e-3);
+    EXPECT_NEAR(out[2 * (start + 50)], -0.5 * Level80, 1e-3);
+    const double full = 0.5 / std::sqrt(2.0);
+    EXPECT_NEAR(soundtest::decibels(rms(out, 0, start, 44100) / full), -12.0, 0.01);
+    EXPECT_NEAR(soundtest::decibels(rms(out, 1, start, 44100) / full), -27.0, 0.01);
+}
+
+// The lines of standard error that begin with a path (SDL's drivers write lines of their own).
+std::vector<std::string> linesAbout(const std::string& path, const std::string& said)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(said);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(path, 0) == 0) {
+            lines.push_back(line);
+        }
     }
+    return lines;
+}
+
+TEST(SoundDevice, AWakeFromRestThatFailsSaysSoAndTheNextStartTriesAgain)
+{
+    testsupport::TempFolder dir;
+    const std::string ramp = dir.file("ramp.wav").toStdString();
+    const std::string output = dir.file("output.raw").toStdString();
+    ASSERT_TRUE(soundtest::writeRamp(ramp, 1000));
+    ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+    ScopedEnv file("SDL_DISKAUDIOFILE", output);
+    ScopedEnv delay("SDL_DISKAUDIODELAY", "1");
+    ASSERT_TRUE(DX7Sound::InitDX(0));
+    DX7Sound::InitBuffers(0, ramp);
+    DX7Sound::DS->setRestDelay(std::chrono::milliseconds(0));
+    ASSERT_TRUE(soundtest::waitFor([] { return DX7Sound::DS->resting(); }));
+    {
+        // The disk driver cannot open its file, so the device cannot open again.
+        ScopedEnv nowhere("SDL_DISKAUDIOFILE", dir.file("missing/output.raw").toStdString());
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(DX7Sound::PlayBuffer(0, 1));
+        const std::vector<std::string> said = linesAbout(ramp, testing::internal::GetCapturedStderr());
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_EQ(said[0].rfind(ramp + ": the sound device did not open again after its rest: ", 0), 0u) << said[0];
+        EXPECT_TRUE(DX7Sound::DS->resting());
+    }
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(DX7Sound::PlayBuffer(0, 1));
+    EXPECT_TRUE(linesAbout(ramp, testing::internal::GetCapturedStderr()).empty());
+    EXPECT_FALSE(DX7Sound::DS->resting());
+    EXPECT_TRUE(soundtest::waitFor([] { return DX7Sound::SoundBuffers[0].Buffer->startFrame() != UINT64_MAX; }));
+    DX7Sound::Shutdown();
 }
 
 } // namespace

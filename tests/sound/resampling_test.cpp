@@ -11,7 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 
-using platform::PlayLooping;
+using platform::kPlayLooping;
 using platform::SoundDevice;
 
 namespace {
@@ -48,7 +48,7 @@ TEST(Resampling, LoopOfAnotherRateKeepsItsPeriodAndHasNoSeam)
         // A whole number of output frames.
         const std::size_t period = std::size_t(c.frames) * 44100 / std::size_t(c.rate);
         ASSERT_EQ(b->frames(), period);
-        b->play(PlayLooping);
+        b->play(kPlayLooping);
         const soundtest::Mix m = soundtest::render(*device, 3 * period);
 
         // Each pass comes out the same, to the bit.
@@ -72,6 +72,33 @@ TEST(Resampling, LoopOfAnotherRateKeepsItsPeriodAndHasNoSeam)
     }
 }
 
+TEST(Resampling, PassbandReachesTheOutputAtItsLevel)
+{
+    // Loops of whole cycles at 0.44 x the lower rate, where the filter promises 0.001 dB.
+    struct Case
+    {
+        int rate, frames;
+        double frequency;
+    };
+    for (const Case c : { Case { 48000, 4800, 19400 }, Case { 16000, 1600, 7040 } }) {
+        SCOPED_TRACE(c.rate);
+        testsupport::TempFolder dir;
+        const std::string file = dir.file("edge.wav").toStdString();
+        ASSERT_TRUE(soundtest::writeWav(file, SF_FORMAT_FLOAT, 2, c.rate, sine(c.rate, c.frames, c.frequency)));
+        auto device = SoundDevice::openOffline();
+        auto b = device->createSoundBufferFromFile(file);
+        ASSERT_TRUE(b);
+        b->play(kPlayLooping);
+        const std::size_t period = b->frames();
+        const soundtest::Mix m = soundtest::render(*device, 2 * period);
+        double power = 0;
+        for (std::size_t n = period; n < 2 * period; ++n) {
+            power += double(m.left(n)) * m.left(n);
+        }
+        EXPECT_NEAR(10 * std::log10(power / double(period) / 0.125), 0.0, 0.001);
+    }
+}
+
 TEST(Resampling, LayersOfOtherRatesStayLocked)
 {
     testsupport::TempFolder dir;
@@ -84,8 +111,8 @@ TEST(Resampling, LayersOfOtherRatesStayLocked)
     auto a = device->createSoundBufferFromFile(low);
     auto b = device->createSoundBufferFromFile(high);
     ASSERT_TRUE(a && b);
-    a->play(PlayLooping);
-    b->play(PlayLooping);
+    a->play(kPlayLooping);
+    b->play(kPlayLooping);
     // A minute of output: each time the long loop comes round, the short one comes round on the same frame.
     std::uint64_t last = UINT64_MAX;
     int rounds = 0;

@@ -3,7 +3,12 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <thread>
 
 namespace soundtest {
 
@@ -76,6 +81,54 @@ Mix render(platform::SoundDevice& device, std::size_t frames)
     m.samples.assign(frames * 2, 99.0f);
     device.render(m.samples.data(), frames);
     return m;
+}
+
+std::vector<float> recording(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<char> raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<float> out(raw.size() / sizeof(float));
+    std::copy_n(raw.data(), out.size() * sizeof(float), reinterpret_cast<char*>(out.data()));
+    return out;
+}
+
+std::size_t onset(const std::vector<float>& recorded, int channel)
+{
+    std::size_t frame = 0;
+    while (2 * frame + 1 < recorded.size() && recorded[2 * frame + std::size_t(channel)] == 0.0f) {
+        ++frame;
+    }
+    return 2 * frame + 1 < recorded.size() ? frame : recorded.size() / 2;
+}
+
+bool waitFor(const std::function<bool()>& done)
+{
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > giveUp) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+ScopedEnv::ScopedEnv(const char* name, const std::string& value) : m_name(name)
+{
+    if (const char* old = std::getenv(name)) {
+        m_old = old;
+        m_had = true;
+    }
+    ::setenv(name, value.c_str(), 1);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_had) {
+        ::setenv(m_name, m_old.c_str(), 1);
+    } else {
+        ::unsetenv(m_name);
+    }
 }
 
 } // namespace soundtest

@@ -4,6 +4,7 @@
 #include "platform/sound/sounddevice.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,5 +32,30 @@ struct Mix
     float right(std::size_t frame) const { return samples[2 * frame + 1]; }
 };
 Mix render(platform::SoundDevice& device, std::size_t frames);
+
+// What SDL's disk driver wrote: interleaved left, right. It may begin with blocks of silence that SDL wrote
+// before the device first ran, which the device's frame count does not hold.
+std::vector<float> recording(const std::string& path);
+// The first frame where the channel (0 left, 1 right) is not silent; the end when none is.
+std::size_t onset(const std::vector<float>& recorded, int channel);
+
+// Waits until a device's threads have done what is asked (without a time of its own: it gives up only after a
+// minute); false if they never do.
+bool waitFor(const std::function<bool()>& done);
+
+// An environment variable set for one test, and put back as it was.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const std::string& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    std::string m_old;
+    bool m_had = false;
+};
 
 } // namespace soundtest

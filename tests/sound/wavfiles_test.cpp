@@ -10,10 +10,11 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
-using platform::PlayLooping;
+using platform::kPlayLooping;
 using platform::SoundDevice;
 using platform::sounddetail::DecodedSound;
 using platform::sounddetail::decodeWavFile;
@@ -341,7 +342,7 @@ TEST_F(WavFiles, StreamedCutAndOtherContainersPlayWhatTheyHold)
 TEST_F(WavFiles, MoreChannelsAreMixedDownBySpeaker)
 {
     const float h = float(std::sqrt(0.5));
-    const std::vector<float> values = { 0.1f, 0.2f, 0.3f, 0.4f, 0.05f, 0.15f };
+    const std::vector<float> values = { 0.1f, 0.2f, 0.3f, 0.4f, 0.05f, 0.15f, 0.02f, 0.03f };
     struct Case
     {
         int format, channels;
@@ -353,6 +354,9 @@ TEST_F(WavFiles, MoreChannelsAreMixedDownBySpeaker)
         { SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 4, 0xf, 0.1f + 0.3f * h, 0.2f + 0.3f * h },
         // No speaker mask: six channels are L R C LFE BL BR.
         { SF_FORMAT_WAV | SF_FORMAT_FLOAT, 6, 0, 0.1f + (0.3f + 0.05f) * h, 0.2f + (0.3f + 0.15f) * h },
+        // 7.1 without a mask: L R C LFE BL BR SL SR.
+        { SF_FORMAT_WAV | SF_FORMAT_PCM_24, 8, 0, 0.1f + (0.3f + 0.05f + 0.02f) * h,
+          0.2f + (0.3f + 0.15f + 0.03f) * h },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.channels);
@@ -387,19 +391,70 @@ TEST_F(WavFiles, NotANumberAndInfinityAreSilence)
     }
 }
 
-TEST_F(WavFiles, SoundPastTheMemoryLimitIsRefusedWithoutTakingIt)
+// Bytes this process has read from files so far.
+std::uint64_t bytesRead()
 {
-    // A sparse file: a few bytes on disk, 600 MB of 16-bit stereo by its size.
-    ASSERT_TRUE(soundtest::writeRamp(path("big.wav"), 10));
-    QByteArray wav = bytesOf(path("big.wav"));
-    const qsizetype data = wav.indexOf("data");
-    const quint32 bytes = 600u << 20;
-    setLittleEndian32(wav, data + 4, bytes);
-    ASSERT_TRUE(writeBytes(path("big.wav"), wav));
-    ASSERT_EQ(::truncate(path("big.wav").c_str(), off_t(data + 8 + bytes)), 0);
-    std::string error;
-    EXPECT_FALSE(decodeWavFile(path("big.wav"), &error).samples);
-    EXPECT_NE(error.find("600 MB"), std::string::npos) << error;
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    std::uint64_t value = 0;
+    while (io >> key >> value && key != "rchar:") { }
+    return value;
+}
+
+// The body of a fmt chunk: PCM (tag 1) or float (tag 3).
+QByteArray formatChunk(int tag, int channels, quint32 rate, int bits)
+{
+    QByteArray body(16, '\0');
+    const int align = channels * bits / 8;
+    body[0] = char(tag);
+    body[2] = char(channels & 0xff);
+    body[3] = char(channels >> 8);
+    setLittleEndian32(body, 4, rate);
+    setLittleEndian32(body, 8, rate * quint32(align));
+    body[12] = char(align & 0xff);
+    body[13] = char(align >> 8);
+    body[14] = char(bits);
+    return chunk("fmt ", body);
+}
+
+TEST_F(WavFiles, FilesThatWouldTakeTooMuchAreRefusedBeforeTheirSoundIsReadWithTheTrueReason)
+{
+    struct Case
+    {
+        const char* what;
+        QByteArray format;
+        quint32 dataBytes; // all of it a hole in a sparse file
+        const char* why;
+    };
+    const Case cases[] = {
+        { "600 MB of 16-bit stereo", formatChunk(1, 2, 44100, 16), 600u << 20,
+          "the sound would take 600 MB, more than the 512 MB one sound may take" },
+        { "134,217,729 frames of 16-bit stereo", formatChunk(1, 2, 44100, 16), 134217729u * 4,
+          "the sound would take 536870916 bytes, more than the 512 MB" },
+        { "4 GB of 1,024 channels of 8 bits", formatChunk(1, 1024, 44100, 8), 976562u * 4096,
+          "1024 channels, more than the 18" },
+        { "4 GB of 1,024 channels of 16 bits", formatChunk(1, 1024, 44100, 16), 976562u * 4096,
+          "1024 channels, more than the 18" },
+        { "4 GB of 1,024 channels of float", formatChunk(3, 1024, 44100, 32), 976562u * 4096,
+          "1024 channels, more than the 18" },
+        { "3 GB of 18 channels of 16 bits", formatChunk(1, 18, 44100, 16), 3u << 30,
+          "the sound data takes 3072 MB, more than the 2048 MB one file may hold" },
+        { "a rate of 0", formatChunk(1, 2, 0, 16), 4000,
+          "the sample rate 0 Hz is outside the 1000 to 384000 Hz" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QByteArray head = QByteArray("RIFF\0\0\0\0WAVE", 12) + c.format + QByteArray("data\0\0\0\0", 8);
+        setLittleEndian32(head, 4, quint32(std::min<quint64>(quint64(head.size()) - 8 + c.dataBytes, UINT32_MAX)));
+        setLittleEndian32(head, head.size() - 4, c.dataBytes);
+        ASSERT_TRUE(writeBytes(path("claim.wav"), head));
+        ASSERT_EQ(::truncate(path("claim.wav").c_str(), off_t(head.size()) + off_t(c.dataBytes)), 0);
+        const std::uint64_t before = bytesRead();
+        std::string error;
+        EXPECT_FALSE(decodeWavFile(path("claim.wav"), &error).samples);
+        EXPECT_LT(bytesRead() - before, 1u << 20);
+        EXPECT_NE(error.find(c.why), std::string::npos) << error;
+    }
 }
 
 } // namespace
