@@ -1,5 +1,7 @@
 #include "sound/dx7sound.h"
 
+#include "platform/core/heldfolder.h"
+
 #include <cstdio>
 
 namespace DX7Sound {
@@ -42,10 +44,12 @@ std::string oneLine(const std::string& text)
     return out;
 }
 
-// One line "path: reason" on standard error for a step that gave up.
+// One line "path: reason" on standard error for a step that gave up; a file read through a held folder is
+// named by where it lies.
 void sayWhy(const std::string& path, const std::string& why)
 {
-    std::fprintf(stderr, "%s: %s\n", oneLine(path).c_str(), oneLine(why.empty() ? "refused" : why).c_str());
+    std::fprintf(stderr, "%s: %s\n", oneLine(platform::fs::shownPath(path)).c_str(),
+                 oneLine(why.empty() ? "refused" : why).c_str());
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 // The sound module: slots, the level and pan scales, applying them on load, failures, and a real device.
 #include "sound/dx7sound.h"
+#include "platform/core/heldfolder.h"
 #include "tests/common/testsupport.h"
 #include "tests/sound/soundfiles.h"
 
+#include <QDir>
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
@@ -147,6 +149,12 @@ TEST_F(Sound, RefusedLoadSaysWhyInOneLineAndKeepsTheOldBuffer)
     testing::internal::CaptureStderr();
     DX7Sound::LoadBuffer(0, garbage);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), dir.file("two\\x0alines.wav: not a WAV file\n").toStdString());
+    // Read through a held folder, the file is named by where it lies, not by the descriptor.
+    const auto held = platform::fs::HeldFolder::open(QDir(dir.path()).canonicalPath().toStdString());
+    testing::internal::CaptureStderr();
+    DX7Sound::LoadBuffer(0, held.readPath("two\nlines.wav"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              (QDir(dir.path()).canonicalPath() + "/two\\x0alines.wav: not a WAV file\n").toStdString());
     EXPECT_EQ(DX7Sound::SoundBuffers[0].Buffer, old);
 }
 
