@@ -73,11 +73,11 @@ unsigned g_fillGeneration = 0; // counts the fillings of the phrase lists
 platform::fs::HeldFolder g_programFolder;
 platform::fs::HeldFolder g_phraseFolder;
 
-// What an entry of a phrase list shows, and the exact name of the file it was made from.
+// What an entry of a phrase list shows, and the file it was made from (its index in File2's names).
 struct ListedFile
 {
     QString shown;
-    std::string file;
+    std::size_t file;
 };
 std::vector<ListedFile> g_listed[3]; // by list and row, as the last filling added them
 
@@ -316,7 +316,7 @@ void FillPhraseLists(const platform::fs::HeldFolder& Folder)
         for (int k = 0; k < 3; ++k) {
             if (layer == k || layer == -1) {
                 entries[k].append(shown);
-                g_listed[k].push_back({ shown, File2.names[size_t(i)] });
+                g_listed[k].push_back({ shown, std::size_t(i) });
             }
         }
     }
@@ -360,7 +360,7 @@ std::optional<std::string> selectedPhraseFile(int k)
         || g_listed[k][size_t(row)].shown != list->List(row)) {
         return std::nullopt;
     }
-    return g_listed[k][size_t(row)].file;
+    return File2.names[g_listed[k][size_t(row)].file];
 }
 
 void ResetState()
