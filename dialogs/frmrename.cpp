@@ -83,8 +83,11 @@ PhraseFiles::Plan frmRename::renamePlan(const QString& newName)
         return plan;
     }
     plan.addSound(*oldFile, platform::fileNameFromText(newName + QStringLiteral(".wav")));
+    // The settings file follows a phrase of the first list, and only while that list still shows this very
+    // phrase selected: a selection moved meanwhile belongs to another set, whose settings stay its own.
     MainForm* main = AppModul::mainForm();
-    if (AppModul::ActiveList == 0 && main) {
+    if (AppModul::ActiveList == 0 && main && AppModul::selectedPhraseFile(0) == oldFile
+        && PhraseFiles::sameFolder(oldFolder, AppModul::phraseFolder())) {
         RenIniName = PhraseNames::setNameRule(main->phraseList(0)->Text());
         if (const auto settings = oldFolder.findWithExtensionInAnyCase(platform::fileNameFromText(RenIniName))) {
             plan.setSettings(*settings, platform::fileNameFromText(PhraseNames::setNameRule(newName)));

@@ -60,6 +60,17 @@ TEST_F(RenameTest, EnterRenamesAFirstListPhraseWithItsSettingsFileAndTypedFullSt
     settle();
     enterName(openRename(1, "A_2")->txtNewName, "Pad_2");
     EXPECT_EQ(files(), QStringList({ "A_3.wav", "B_1.wav", "B_2.wav", "Bass.ini", "Bass_1.wav", "C_1.wav", "Pad_2.wav" }));
+
+    // So does a first-list phrase once another set is selected while the dialog is open: that set's
+    // settings are not handed over.
+    settle();
+    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "B.ini", kStoredSettings));
+    dlg = openRename(0, "C_1");
+    form->lstPhrase[0]->setSelected(row(0, "B_1"));
+    enterName(dlg->txtNewName, "Drums_1");
+    EXPECT_TRUE(exists("Drums_1.wav"));
+    EXPECT_TRUE(exists("B.ini"));
+    EXPECT_FALSE(exists("Drums.ini"));
 }
 
 TEST_F(RenameTest, RenamePhraseTakesTheEntrysOwnFileNotItsCaseTwin)
