@@ -82,12 +82,27 @@ int HeldFolder::fd() const
     return m_fd ? *m_fd : -1;
 }
 
-HeldFolder HeldFolder::openSub(const std::string& name) const
+HeldFolder HeldFolder::openSub(const std::string& name, Links links) const
 {
     if (!isOpen() || !isPlainName(name)) {
         return {};
     }
-    return HeldFolder(::openat(fd(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    const int sub = ::openat(fd(), name.c_str(), kFlags | O_NOFOLLOW);
+    if (sub >= 0 || (errno != ELOOP && errno != ENOTDIR) || links != Links::Trusted) {
+        return HeldFolder(sub);
+    }
+    // A link: followed only when trusted, and only while the same link stands there.
+    struct stat before;
+    struct stat after;
+    if (!entryStatus(fd(), name, before) || !S_ISLNK(before.st_mode) || !isTrustedLink(name)) {
+        return {};
+    }
+    HeldFolder followed(::openat(fd(), name.c_str(), kFlags));
+    if (!entryStatus(fd(), name, after) || !sameInode(before, after) || after.st_uid != before.st_uid) {
+        return {};
+    }
+    return followed;
 }
 
 HeldFolder HeldFolder::createSub(const std::string& name) const
@@ -119,6 +134,14 @@ std::optional<std::string> HeldFolder::caseTwin(const std::string& name) const
         }
     }
     return twin;
+}
+
+bool HeldFolder::isTrustedLink(const std::string& name) const
+{
+    struct stat link;
+    struct stat folder;
+    return isOpen() && isPlainName(name) && entryStatus(fd(), name, link) && S_ISLNK(link.st_mode)
+        && ::fstat(fd(), &folder) == 0 && (link.st_uid == ::geteuid() || link.st_uid == folder.st_uid);
 }
 
 bool HeldFolder::isReadableFile(const std::string& name) const

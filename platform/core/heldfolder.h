@@ -26,8 +26,12 @@ public:
     // The descriptor, for calls this class does not wrap; -1 when nothing is held.
     int fd() const;
 
-    // A subfolder by its plain name, never through a link. Holds nothing when there is none.
-    HeldFolder openSub(const std::string& name) const;
+    // Which links a step may follow: none, or only links the kernel's rule for shared sticky folders
+    // trusts (isTrustedLink).
+    enum class Links { Never, Trusted };
+
+    // A subfolder by its plain name, through a link only as `links` allows. Holds nothing when there is none.
+    HeldFolder openSub(const std::string& name, Links links = Links::Never) const;
     // The subfolder `name`, made (mkdirat) when nothing has that name, then opened as openSub does.
     HeldFolder createSub(const std::string& name) const;
 
@@ -36,6 +40,10 @@ public:
     // The entry that has this name in another letter case, other than `name` itself, if any; a name that
     // differs only in case counts as taken for a new name.
     std::optional<std::string> caseTwin(const std::string& name) const;
+    // True when the entry is a symbolic link that belongs to the user the program runs as, or to the owner
+    // of this folder: the only links the program follows where it resolves them itself. Another user's
+    // link in a shared folder is never followed.
+    bool isTrustedLink(const std::string& name) const;
     // True for a regular file (a link to one is followed) that can be opened for reading.
     bool isReadableFile(const std::string& name) const;
 

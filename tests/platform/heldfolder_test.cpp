@@ -141,6 +141,30 @@ TEST(HeldFolder, SubfoldersAreNeverReachedThroughALink)
     EXPECT_TRUE(held.createSub("New").isOpen()); // an existing folder is opened
 }
 
+TEST(HeldFolder, OnlyTheUsersOwnLinkOrTheFolderOwnersIsFollowed)
+{
+    TempFolder dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath("Real"));
+    makeLink(dir.file("Real"), dir.file("Own"));
+    makeLink(dir.file("Real"), dir.file("Planted"));
+    // Another user's link in a folder this user owns: lchown needs the superuser.
+    if (::geteuid() != 0 || ::lchown(s(dir.file("Planted")).c_str(), 65534, 65534) != 0) {
+        GTEST_SKIP() << "needs the superuser to plant another user's link";
+    }
+    const fs::HeldFolder held = fs::HeldFolder::open(s(dir.path()));
+    using Links = fs::HeldFolder::Links;
+
+    EXPECT_TRUE(held.isTrustedLink("Own"));
+    EXPECT_TRUE(held.openSub("Own", Links::Trusted).isOpen());
+    EXPECT_FALSE(held.openSub("Own").isOpen());
+    EXPECT_FALSE(held.isTrustedLink("Planted"));
+    EXPECT_FALSE(held.openSub("Planted", Links::Trusted).isOpen());
+    EXPECT_FALSE(held.isTrustedLink("Real")); // no link at all
+    // The folder's owner's link counts as the owner's own: here the folder passes to the link's owner.
+    ASSERT_EQ(::chown(s(dir.path()).c_str(), 65534, 65534), 0);
+    EXPECT_TRUE(held.openSub("Planted", Links::Trusted).isOpen());
+}
+
 TEST(HeldFolder, ANameFromElsewhereMatchesOnlyItsExtensionInAnyCase)
 {
     TempFolder dir;
