@@ -45,8 +45,9 @@ MainForm* g_form = nullptr;
 struct FolderEnumerator
 {
     QString Path;
+    platform::fs::HeldFolder Folder; // Path, held
     std::vector<std::string> names;
-    void Refresh() { names = platform::fs::listSubfolders(platform::fileNameFromText(Path)); }
+    void Refresh() { names = Folder.subfolders(); }
     int ListCount() const { return int(names.size()); }
     // Full path of subfolder i, as the directory list gives it (no trailing separator).
     QString List(int i) const
@@ -268,6 +269,7 @@ void FillFolderList()
     }
     platform::ListBox* List1 = form->folderList();
     Dir1.Path = PhrasePath;
+    Dir1.Folder = g_phraseFolder;
     Dir1.Refresh();
     List1->Clear();
     const int count = Dir1.ListCount();
@@ -345,6 +347,14 @@ void choosePhraseFolder(const QString& Folder)
 {
     PhrasePath = Folder;
     g_phraseFolder = platform::fs::HeldFolder::open(platform::fileNameFromText(Folder));
+}
+
+void choosePhraseFolderNamed(const QString& Name)
+{
+    PhrasePath = Commands::AppPath + Name;
+    Commands::AddBackslash(PhrasePath);
+    g_phraseFolder
+        = g_programFolder.openSub(platform::fileNameFromText(Name), platform::fs::HeldFolder::Links::Trusted);
 }
 
 std::optional<std::string> selectedPhraseFile(int k)

@@ -49,6 +49,10 @@ const platform::fs::HeldFolder& phraseFolder();
 // Makes Folder (a full path ending in "/") the current phrase folder: PhrasePath, and the folder opened
 // and held.
 void choosePhraseFolder(const QString& Folder);
+// Makes the phrase folder Name (one level of the program folder, as the folder list shows it) the current
+// one: opened beneath the held program folder, never by its path; a link only when it is the user's own or
+// the program folder owner's.
+void choosePhraseFolderNamed(const QString& Name);
 // The exact name of the file that the selected entry of phrase list k (0 to 2) was made from; nothing when
 // the list has no selection or the entry did not come from the last filling.
 std::optional<std::string> selectedPhraseFile(int k);

@@ -57,3 +57,17 @@ void stopLayersAndSaveSet()
     }
     platform::doEvents();
 }
+
+void finishFileSteps(platform::Form* dialog, PhraseFiles::Outcome outcome, bool letEventsRun)
+{
+    if (outcome != PhraseFiles::Outcome::Done && outcome != PhraseFiles::Outcome::Split) {
+        return;
+    }
+    if (letEventsRun && outcome == PhraseFiles::Outcome::Done) {
+        platform::doEvents();
+    }
+    AppModul::FillPhraseLists(AppModul::phraseFolder());
+    if (outcome == PhraseFiles::Outcome::Done) {
+        dialog->Unload();
+    }
+}

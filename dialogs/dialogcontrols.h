@@ -2,6 +2,8 @@
 // buttons and combo boxes, placed in twips; and the steps before a set is renamed or moved.
 #pragma once
 
+#include "dialogs/phrasefiles.h"
+
 #include <QString>
 
 class QFont;
@@ -11,6 +13,7 @@ class QWidget;
 
 namespace platform {
 class ComboBox;
+class Form;
 }
 
 // The main window, or nothing when there is none.
@@ -28,3 +31,7 @@ platform::ComboBox* makeCombo(QWidget* form, const QFont& font, int left, int to
 // Before a set is renamed or moved: every playing layer stops, the set's settings are saved without the
 // message, and pending events run.
 void stopLayersAndSaveSet();
+// After a rename or move: when every file went, pending events run (if asked), the phrase lists are refilled
+// and the dialog unloads. Otherwise it stays open, so the user can try again or cancel; the lists are
+// refilled only when files were left in other places, so that they show where the files are.
+void finishFileSteps(platform::Form* dialog, PhraseFiles::Outcome outcome, bool letEventsRun);

@@ -62,9 +62,9 @@ void frmMoveSet::Command1_Click()
 
 namespace {
 
-// Where a typed destination leads beneath the program folder ("\" separates levels as "/" does): the
-// deepest level that exists, held, and the levels still to be made below it. Levels are followed only
-// through real folders, never through links.
+// Where a typed destination leads beneath the program folder ("\" separates levels as "/" does), resolved
+// once: the deepest level that exists, held, and the levels still to be made below it. A level that is a
+// link is followed only when it is the user's own or its folder owner's.
 struct Destination
 {
     platform::fs::HeldFolder deepest;
@@ -83,19 +83,31 @@ struct Destination
     }
 };
 
+QString outside(const QString& typed)
+{
+    return PhraseFiles::quoted(typed) + QStringLiteral(" lies outside the program folder.");
+}
+
 // Why a level of a typed destination may not be used; nothing when it may.
-std::optional<QString> levelRefusal(const QString& level, const QString& typed)
+PhraseFiles::Refusal levelRefusal(const QString& level, const QString& typed)
 {
     if (level == QLatin1String("..")) {
-        return PhraseFiles::quoted(typed) + QStringLiteral(" lies outside the program folder.");
-    }
-    if (level.startsWith(QLatin1Char('_'))) {
-        return PhraseFiles::quoted(level) + QStringLiteral(" cannot be a phrase folder: it starts with \"_\".");
+        return outside(typed);
     }
     if (!PhraseFiles::acceptableName(level)) {
         return PhraseFiles::refusedNameReason(level);
     }
     return std::nullopt;
+}
+
+// Why an existing entry of a level cannot be opened as a folder.
+QString notAFolder(const platform::fs::HeldFolder& folder, const std::string& name)
+{
+    const QString shown = PhraseFiles::quoted(platform::textFromFileName(name));
+    if (folder.isLink(name) && !folder.isTrustedLink(name)) {
+        return shown + QStringLiteral(" is a link made by another user.");
+    }
+    return shown + QStringLiteral(" is not a folder.");
 }
 
 // The destination a typed text names, or why there is none.
@@ -107,12 +119,12 @@ std::optional<Destination> resolveDestination(const QString& typed, QString& why
         relative.chop(1);
     }
     if (relative.startsWith(QLatin1Char('/'))) {
-        why = PhraseFiles::quoted(typed) + QStringLiteral(" lies outside the program folder.");
+        why = outside(typed);
         return std::nullopt;
     }
     const QStringList levels = relative.split(QLatin1Char('/'));
     for (const QString& level : levels) {
-        if (const std::optional<QString> refusal = levelRefusal(level, typed)) {
+        if (const PhraseFiles::Refusal refusal = levelRefusal(level, typed)) {
             why = *refusal;
             return std::nullopt;
         }
@@ -134,9 +146,9 @@ std::optional<Destination> resolveDestination(const QString& typed, QString& why
             destination.missing << level;
             continue;
         }
-        platform::fs::HeldFolder sub = destination.deepest.openSub(name);
+        platform::fs::HeldFolder sub = destination.deepest.openSub(name, platform::fs::HeldFolder::Links::Trusted);
         if (!sub.isOpen()) {
-            why = PhraseFiles::quoted(platform::textFromFileName(name)) + QStringLiteral(" is not a folder.");
+            why = notAFolder(destination.deepest, name);
             return std::nullopt;
         }
         destination.deepest = sub;
@@ -161,18 +173,43 @@ PhraseFiles::Plan movePlan(const platform::fs::HeldFolder& destination)
     return plan;
 }
 
-// Why the set may not move to the typed destination; nothing when it may.
-std::optional<QString> moveRefusal(const QString& typed)
+// Why the set may not move to a resolved destination; nothing when it may.
+PhraseFiles::Refusal moveRefusal(const Destination& destination, const QString& typed)
+{
+    if (!destination.missing.isEmpty() && !destination.deepest.mayChangeNames()) {
+        return PhraseFiles::quoted(destination.missing.first())
+            + QStringLiteral(" cannot be made: you may not write in the folder it would be in.");
+    }
+    if (PhraseFiles::sameFolder(destination.existing(), AppModul::phraseFolder())) {
+        return QStringLiteral("The set is in ") + PhraseFiles::quoted(typed) + QStringLiteral(" already.");
+    }
+    return movePlan(destination.existing()).refusal();
+}
+
+PhraseFiles::Refusal moveRefusal(const QString& typed)
+{
+    QString why;
+    const std::optional<Destination> destination = resolveDestination(typed, why);
+    return destination ? moveRefusal(*destination, typed) : PhraseFiles::Refusal(why);
+}
+
+// The move itself: the destination resolved once more (events ran since the first check), checked, made
+// where it is missing, and the set moved into that very folder.
+PhraseFiles::Result moveTo(const QString& typed)
 {
     QString why;
     const std::optional<Destination> destination = resolveDestination(typed, why);
     if (!destination) {
-        return why;
+        return { PhraseFiles::Outcome::Refused, why };
     }
-    if (PhraseFiles::sameFolder(destination->existing(), AppModul::phraseFolder())) {
-        return QStringLiteral("The set is in ") + PhraseFiles::quoted(typed) + QStringLiteral(" already.");
+    if (const PhraseFiles::Refusal refusal = moveRefusal(*destination, typed)) {
+        return { PhraseFiles::Outcome::Refused, *refusal };
     }
-    return movePlan(destination->existing()).refusal();
+    const platform::fs::HeldFolder made = destination->make();
+    if (!made.isOpen()) {
+        return { PhraseFiles::Outcome::Refused, PhraseFiles::quoted(typed) + QStringLiteral(" could not be made.") };
+    }
+    return movePlan(made).run();
 }
 
 } // namespace
@@ -184,19 +221,7 @@ void frmMoveSet::Command2_Click()
         return;
     }
     const Busy busy(this);
-    // The destination is made only once everything was checked; the files move into the folder made.
-    const bool acted = PhraseFiles::checkThenAct([&] { return moveRefusal(typed); }, stopLayersAndSaveSet, [&] {
-        QString why;
-        const platform::fs::HeldFolder made = resolveDestination(typed, why)->make();
-        if (!made.isOpen()) {
-            return PhraseFiles::Refusal(PhraseFiles::quoted(typed) + QStringLiteral(" could not be made."));
-        }
-        return movePlan(made).run();
-    });
-    if (!acted) {
-        return;
-    }
-    platform::doEvents();
-    AppModul::FillPhraseLists(AppModul::phraseFolder());
-    Unload();
+    const PhraseFiles::Outcome outcome = PhraseFiles::checkThenAct([&] { return moveRefusal(typed); },
+                                                                   stopLayersAndSaveSet, [&] { return moveTo(typed); });
+    finishFileSteps(this, outcome, true);
 }

@@ -100,7 +100,7 @@ void frmRename::Command2_Click()
 {
     const Busy busy(this);
     const QString newName = txtNewName->Text();
-    const bool acted = PhraseFiles::checkThenAct(
+    const PhraseFiles::Outcome outcome = PhraseFiles::checkThenAct(
         [&] { return renamePlan(newName).refusal(); },
         [] {
             if (MainForm* main = AppModul::mainForm()) {
@@ -108,9 +108,5 @@ void frmRename::Command2_Click()
             }
         },
         [&] { return renamePlan(newName).run(); });
-    if (!acted) {
-        return;
-    }
-    AppModul::FillPhraseLists(AppModul::phraseFolder());
-    Unload();
+    finishFileSteps(this, outcome, false);
 }

@@ -148,13 +148,7 @@ void frmRenSet::Command2_Click()
 {
     const Busy busy(this);
     const QString newName = txtNewName->Text();
-    const bool acted = PhraseFiles::checkThenAct(
-        [&] { return renamePlan(newName).refusal(); },
-        stopLayersAndSaveSet, [&] { return renamePlan(newName).run(); });
-    if (!acted) {
-        return;
-    }
-    platform::doEvents();
-    AppModul::FillPhraseLists(AppModul::phraseFolder());
-    Unload();
+    const PhraseFiles::Outcome outcome = PhraseFiles::checkThenAct(
+        [&] { return renamePlan(newName).refusal(); }, stopLayersAndSaveSet, [&] { return renamePlan(newName).run(); });
+    finishFileSteps(this, outcome, true);
 }

@@ -1,7 +1,9 @@
 // File steps that the dialogs share. A rename or move is worked out whole before anything is done: every
-// source and every target of the set's sound files and its settings file. When one is refused, nothing
-// happens and the user is told why; otherwise the files go, the settings file last. Everything goes through
-// held folders, so a folder renamed or swapped for a link meanwhile redirects nothing.
+// source and every target of the set's sound files and its settings file, and whether the user may take
+// each file away and put it in its place. When one is refused, nothing happens and the user is told why;
+// otherwise the files go, the settings file last. A step that still fails puts back what already went, so
+// the set stays whole. Everything goes through held folders, so a folder renamed or swapped for a link
+// meanwhile redirects nothing.
 #pragma once
 
 #include "platform/core/heldfolder.h"
@@ -34,11 +36,24 @@ QString refusedNameReason(const QString& name);
 // Why a command may not go ahead, naming the file; nothing when it may.
 using Refusal = std::optional<QString>;
 
+// What became of a rename or move.
+enum class Outcome {
+    Done, // every file went
+    Refused, // nothing was done (the layers may have stopped and the settings been saved)
+    LeftAsItWas, // a file could not go, and what had gone came back
+    Split, // a file could not go, and one that had gone could not come back
+};
+struct Result
+{
+    Outcome outcome = Outcome::Done;
+    QString message; // why, and where the files are, for every outcome but Done
+};
+
 // A rename or move checked whole before anything happens: `check` first; only when nothing is refused,
-// `prepare` (stopping layers and saving, where events run), `check` again, then `act`, whose failure is
-// told. False, once the user has been told why, when nothing was done.
-bool checkThenAct(const std::function<Refusal()>& check, const std::function<void()>& prepare,
-                  const std::function<Refusal()>& act);
+// `prepare` (stopping layers and saving, where events run), then `act`, which checks again what it will
+// act on and acts. The user is told why when it was not done.
+Outcome checkThenAct(const std::function<Refusal()>& check, const std::function<void()>& prepare,
+                     const std::function<Result()>& act);
 
 // The files of one rename or move, from a source folder into a destination folder (the same folder for a
 // rename; one not made yet for a move into a new folder, where every name is free).
@@ -57,12 +72,14 @@ public:
     // Makes the plan one that may not run, whatever its files (a new name that is refused).
     void refuse(const QString& why);
 
-    // Why the plan may not run: a refused name, a sound file that is gone, or a target that is taken (a name that differs
-    // only in case counts); nothing when it may.
-    std::optional<QString> refusal() const;
-    // Clears each file's read-only mark and gives it its new name in the destination; the settings file
-    // only when a sound file went and every one did. Why a file stayed, if one did.
-    std::optional<QString> run() const;
+    // Why the plan may not run: a refused name, a sound file that is gone or is no regular file, a file
+    // the user may not take away from its folder, a destination the user may not write in, or a target
+    // that is taken (a name that differs only in case counts); nothing when it may.
+    Refusal refusal() const;
+    // Checks the plan once more, then clears each file's read-only mark and gives it its new name in the
+    // destination, the settings file only when a sound file went and every one did. When a step fails,
+    // the files that went are given back their places.
+    Result run() const;
 
 private:
     struct Step
@@ -71,9 +88,12 @@ private:
         std::string to;
     };
     bool stays(const Step& step) const;
-    bool taken(const Step& step) const;
-    bool go(const Step& step) const;
-    QString failedReason(const std::string& name) const;
+    // The name on disk that takes the step's target, if any.
+    std::optional<std::string> takenBy(const Step& step) const;
+    Refusal stepRefusal(const Step& step) const;
+    std::vector<Step> stepsToTake() const;
+    QString verb() const;
+    QString whereFilesAre(const std::vector<Step>& steps, std::size_t failed, const std::vector<bool>& stranded) const;
 
     platform::fs::HeldFolder m_source;
     platform::fs::HeldFolder m_destination;

@@ -190,9 +190,7 @@ void Form1::Form_Unload()
 
 void Form1::List1_Click()
 {
-    QString folder = Commands::AppPath + List1->Text();
-    Commands::AddBackslash(folder);
-    AppModul::choosePhraseFolder(folder);
+    AppModul::choosePhraseFolderNamed(List1->Text());
     AppModul::FillPhraseLists(AppModul::phraseFolder());
 }
 

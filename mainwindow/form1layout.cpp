@@ -180,6 +180,7 @@ void Form1::buildMenus()
     mnuDelSet = mnuPop->addAction(QStringLiteral("Delete Phrase Set"));
     mnuPop->addSeparator();
     mnuMove = mnuPop->addAction(QStringLiteral("Move Phrase Set"));
+    platform::chooseWithLeftButtonOnly(mnuPop);
 
     // The client area keeps its size; the window is as large as the menu bar and the client area.
     setFixedSize(centralWidget()->width(), centralWidget()->height() + menuBar()->sizeHint().height());

@@ -140,8 +140,36 @@ bool HeldFolder::isTrustedLink(const std::string& name) const
 {
     struct stat link;
     struct stat folder;
-    return isOpen() && isPlainName(name) && entryStatus(fd(), name, link) && S_ISLNK(link.st_mode)
-        && ::fstat(fd(), &folder) == 0 && (link.st_uid == ::geteuid() || link.st_uid == folder.st_uid);
+    return isLink(name) && entryStatus(fd(), name, link) && ::fstat(fd(), &folder) == 0
+        && (link.st_uid == ::geteuid() || link.st_uid == folder.st_uid);
+}
+
+bool HeldFolder::isLink(const std::string& name) const
+{
+    struct stat st;
+    return isOpen() && isPlainName(name) && entryStatus(fd(), name, st) && S_ISLNK(st.st_mode);
+}
+
+bool HeldFolder::isRegularFile(const std::string& name) const
+{
+    struct stat st;
+    return isOpen() && isPlainName(name) && entryStatus(fd(), name, st) && S_ISREG(st.st_mode);
+}
+
+bool HeldFolder::mayChangeNames() const
+{
+    return isOpen() && ::faccessat(fd(), ".", W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+bool HeldFolder::mayTakeAway(const std::string& name) const
+{
+    struct stat entry;
+    struct stat folder;
+    if (!mayChangeNames() || !isPlainName(name) || !entryStatus(fd(), name, entry) || ::fstat(fd(), &folder) != 0) {
+        return false;
+    }
+    const uid_t user = ::geteuid();
+    return !(folder.st_mode & S_ISVTX) || user == 0 || entry.st_uid == user || folder.st_uid == user;
 }
 
 bool HeldFolder::isReadableFile(const std::string& name) const
@@ -255,12 +283,17 @@ std::string HeldFolder::readPath(const std::string& name) const
     return "/proc/self/fd/" + std::to_string(fd()) + "/" + name;
 }
 
-std::string HeldFolder::shownPath(const std::string& name) const
+std::string HeldFolder::shownFolder() const
 {
     char folder[PATH_MAX];
     const std::string self = "/proc/self/fd/" + std::to_string(fd());
     const ssize_t length = isOpen() ? ::readlink(self.c_str(), folder, sizeof folder - 1) : -1;
-    const std::string shown = length > 0 ? std::string(folder, std::size_t(length)) : std::string("?");
+    return length > 0 ? std::string(folder, std::size_t(length)) : std::string("?");
+}
+
+std::string HeldFolder::shownPath(const std::string& name) const
+{
+    const std::string shown = shownFolder();
     return shown == "/" ? shown + name : shown + "/" + name;
 }
 

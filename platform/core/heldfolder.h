@@ -44,6 +44,16 @@ public:
     // of this folder: the only links the program follows where it resolves them itself. Another user's
     // link in a shared folder is never followed.
     bool isTrustedLink(const std::string& name) const;
+    // True for an entry that is a symbolic link (a dangling one too).
+    bool isLink(const std::string& name) const;
+    // True for an entry that is a regular file itself (a link is not).
+    bool isRegularFile(const std::string& name) const;
+    // True when the user may add and remove names in this folder (write and search permission).
+    bool mayChangeNames() const;
+    // True when the user may rename or remove the entry: the folder's names may be changed, and in a
+    // folder with the sticky bit (a shared folder) the entry or the folder is the user's own, as the kernel
+    // demands. A file with the immutable mark, say, may still refuse.
+    bool mayTakeAway(const std::string& name) const;
     // True for a regular file (a link to one is followed) that can be opened for reading.
     bool isReadableFile(const std::string& name) const;
 
@@ -71,6 +81,8 @@ public:
     // A path that reads the entry through the held folder ("/proc/self/fd/<fd>/<name>"), for libraries
     // that take a path; valid while this folder (or a copy of it) is held.
     std::string readPath(const std::string& name) const;
+    // The folder's path where it now is, as a person reads it, for messages.
+    std::string shownFolder() const;
     // The path of an entry as a person reads it (the folder where it now is, then the name), for messages.
     std::string shownPath(const std::string& name) const;
 

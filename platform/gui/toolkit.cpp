@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -259,6 +261,36 @@ void setWindowTopMost(QWidget* w)
     if (visible) {
         w->show();
     }
+}
+
+namespace {
+
+// Eats the presses and releases of buttons other than the left one over the menu it watches.
+class LeftButtonOnly : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease
+            && type != QEvent::MouseButtonDblClick) {
+            return false;
+        }
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const auto* menu = qobject_cast<QMenu*>(watched);
+        const bool over = menu && menu->rect().contains(mouse->position().toPoint());
+        return mouse->button() != Qt::LeftButton && (over || type == QEvent::MouseButtonRelease);
+    }
+};
+
+} // namespace
+
+void chooseWithLeftButtonOnly(QMenu* menu)
+{
+    menu->installEventFilter(new LeftButtonOnly(menu));
 }
 
 } // namespace platform

@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 
+class QMenu;
 class QWidget;
 
 namespace platform {
@@ -52,5 +53,9 @@ void setWindowHeight(QWidget* w, int twips);
 
 // Keeps a top-level window above all windows that are not topmost; position, size and visibility stay.
 void setWindowTopMost(QWidget* w);
+
+// Makes a popup menu's items react to the left button only: a press or release of another button over
+// the menu chooses nothing (a press outside it still closes it).
+void chooseWithLeftButtonOnly(QMenu* menu);
 
 } // namespace platform

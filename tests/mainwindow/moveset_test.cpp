@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QPushButton>
 #include <QTimer>
+#include <unistd.h>
 
 namespace {
 
@@ -22,6 +23,12 @@ protected:
         QTest::mouseClick(dlg->Command2, Qt::LeftButton);
     }
     QStringList folders() const { return QDir(program.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot); }
+    // A link in the program folder to `target` that another user made (the superuser gives it away).
+    bool plantOthersLink(const QString& target, const QString& name)
+    {
+        return QFile::link(target, program.file(name))
+            && ::lchown(program.file(name).toLocal8Bit().constData(), 65534, 65534) == 0;
+    }
     const QStringList kSetFolder = { "A.ini", "A_1.wav", "A_2.wav", "A_3.wav", "B_1.wav", "B_2.wav", "C_1.wav" };
 };
 
@@ -71,7 +78,10 @@ TEST_F(MoveSetTest, ADestinationOutsideTheProgramFolderHiddenOrTheSetsOwnMovesNo
 {
     ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "A.ini", kStoredSettings));
     testsupport::TempFolder outside;
-    ASSERT_TRUE(QFile::link(outside.path(), program.file("Link")));
+    if (::geteuid() != 0 || !plantOthersLink(outside.path(), "Link")) {
+        GTEST_SKIP() << "needs the superuser to plant another user's link";
+    }
+    ASSERT_TRUE(QFile::link(program.file("Gone"), program.file("Dangling")));
     ASSERT_TRUE(testsupport::writeFile(program.file("Loose"), "a file"));
     struct Case
     {
@@ -82,13 +92,13 @@ TEST_F(MoveSetTest, ADestinationOutsideTheProgramFolderHiddenOrTheSetsOwnMovesNo
         { "/tmp", "'/tmp' lies outside the program folder." },
         { "..", "'..' lies outside the program folder." },
         { "x/../../Out", "'x/../../Out' lies outside the program folder." },
-        { "_Archive", "'_Archive' cannot be a phrase folder: it starts with \"_\"." },
         { "x/.hidden", "'.hidden' cannot be used as a name." },
         { "x//y", "'' cannot be used as a name." },
         { "a*b", "'a*b' cannot be used as a name." },
         { "CON", "'CON' cannot be used as a name." },
-        { "Link", "'Link' is not a folder." },
-        { "Link/deeper", "'Link' is not a folder." },
+        { "Link", "'Link' is a link made by another user." },
+        { "Link/deeper", "'Link' is a link made by another user." },
+        { "Dangling", "'Dangling' is not a folder." },
         { "Loose", "'Loose' is not a folder." },
         { "set", "The set is in 'set' already." },
     };
@@ -118,23 +128,60 @@ TEST_F(MoveSetTest, WithoutPhraseFoldersChooseIsMadeAndOnlySelectedLayersAndProp
     EXPECT_TRUE(exists("Int.ini") && exists("Intro.ini")); // another set's, and the one the save wrote
 }
 
-TEST_F(MoveSetTest, ADestinationSwappedForALinkWhileEventsRunTakesNothing)
+TEST_F(MoveSetTest, AHiddenFolderOrTheUsersOwnLinkTakesTheSet)
 {
-    ASSERT_TRUE(QDir().mkpath(program.file("Dest")));
+    testsupport::TempFolder elsewhere; // the user's folder on another disk, linked into the program folder
+    ASSERT_TRUE(QFile::link(elsewhere.path(), program.file("Linked")));
+    pressEntry(0, 0);
+    move("_Archive");
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(files("_Archive"), QStringList({ "A.ini", "A_1.wav", "A_2.wav", "A_3.wav" }));
+    for (int k = 1; k <= 3; ++k) {
+        wav(QString("Set/D_%1.wav").arg(k), 0.5f);
+    }
+    AppModul::FillPhraseLists(AppModul::phraseFolder());
+    selectSet("D");
+    move("Linked");
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(QDir(elsewhere.path()).entryList(QDir::Files), QStringList({ "D.ini", "D_1.wav", "D_2.wav", "D_3.wav" }));
+    EXPECT_EQ(files(), QStringList({ "B_1.wav", "B_2.wav", "C_1.wav" }));
+}
+
+TEST_F(MoveSetTest, ADestinationSwappedWhileEventsRunIsCheckedOnceMoreAndNeverEndsThePlayer)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs the superuser to plant another user's link";
+    }
     testsupport::TempFolder outside;
-    selectSet("A");
-    popupChoose(0, 0, form->mnuMove);
-    frmMoveSet* dlg = frmMoveSet::instance.get();
-    dlg->Combo1->setText("Dest");
-    // Checked once; then, while the layers stop and the settings are saved, "Dest" becomes a link.
-    QTimer::singleShot(0, [&] {
-        EXPECT_TRUE(QDir(program.path()).rename("Dest", "Dest-old"));
-        EXPECT_TRUE(QFile::link(outside.path(), program.file("Dest")));
-    });
-    dlg->Command2_Click();
-    EXPECT_EQ(messages, QStringList({ "'Dest' is not a folder." }));
-    EXPECT_TRUE(QDir(outside.path()).isEmpty());
-    EXPECT_TRUE(exists("A_1.wav") && exists("A.ini"));
+    struct Case
+    {
+        const char* swap; // what "Dest" becomes while the layers stop and the settings are saved
+        const char* message;
+    };
+    for (const Case c : { Case { "file", "'Dest' is not a folder." },
+                          Case { "another user's link", "'Dest' is a link made by another user." } }) {
+        messages.clear();
+        ASSERT_TRUE(QDir().mkpath(program.file("Dest")));
+        selectSet("A");
+        popupChoose(0, 0, form->mnuMove);
+        frmMoveSet* dlg = frmMoveSet::instance.get();
+        dlg->Combo1->setText("Dest");
+        QTimer::singleShot(0, [&] {
+            EXPECT_TRUE(QDir(program.path()).rename("Dest", "Dest-old"));
+            if (QString(c.swap) == "file") {
+                EXPECT_TRUE(testsupport::writeFile(program.file("Dest"), "a file"));
+            } else {
+                EXPECT_TRUE(plantOthersLink(outside.path(), "Dest"));
+            }
+        });
+        dlg->Command2_Click();
+        EXPECT_EQ(messages, QStringList({ c.message })) << c.swap;
+        EXPECT_TRUE(QDir(outside.path()).isEmpty()) << c.swap;
+        EXPECT_TRUE(QDir(program.file("Dest-old")).isEmpty()) << c.swap;
+        EXPECT_EQ(files(), kSetFolder) << c.swap;
+        EXPECT_TRUE(frmMoveSet::instance.loaded()) << c.swap;
+        ASSERT_TRUE(QFile::remove(program.file("Dest")) && QDir(program.path()).rmdir("Dest-old"));
+    }
 }
 
 TEST_F(MoveSetTest, APhraseFolderSwappedForALinkWhileEventsRunMovesItsOwnFilesOnly)

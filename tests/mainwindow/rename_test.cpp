@@ -239,7 +239,8 @@ TEST_F(RenameTest, ATakenProposalOrRefusedSetNameChangesNothingSaysWhyAndKeepsTh
     };
     const Case cases[] = {
         { "Halftime", "'Halftime_1.wav' already exists." },
-        { "beat", "'beat_1.wav' already exists." }, // beat's own files differ only in case
+        { "halftime", "'Halftime_1.wav' already exists." }, // named as it is on disk
+        { "beat", "'beat_1.WAV' already exists." }, // beat's own files differ only in case
         { "../Out", "'../Out' cannot be used as a name." },
         { "", "The set needs a name." },
     };
