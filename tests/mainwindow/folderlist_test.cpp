@@ -2,6 +2,7 @@
 #include "tests/mainwindow/formfixture.h"
 
 #include <QDir>
+#include <unistd.h>
 
 namespace {
 
@@ -55,6 +56,36 @@ TEST_F(FolderListTest, AChosenFolderRenamedOrSwappedForALinkRedirectsNothing)
     EXPECT_EQ(testsupport::readFile(victim.file("Beat.ini")), "theirs");
     EXPECT_TRUE(QFile::exists(program.file("b-old/Beat.ini")));
     EXPECT_EQ(entries(0), QStringList({ "Beat_1.wav" }));
+}
+
+TEST_F(FolderListTest, AChosenFolderOpensBeneathTheHeldProgramFolderThroughTheUsersOwnLinkOnly)
+{
+    testsupport::TempFolder own;
+    testsupport::TempFolder theirs;
+    ASSERT_TRUE(testsupport::writeLevelWav(own.file("Mine_1.wav"), 0.1f));
+    ASSERT_TRUE(testsupport::writeLevelWav(theirs.file("Theirs_1.wav"), 0.2f));
+    ASSERT_TRUE(QFile::link(own.path(), program.file("Own")));
+    ASSERT_TRUE(QFile::link(theirs.path(), program.file("Planted")));
+    if (::geteuid() != 0 || ::lchown(program.file("Planted").toLocal8Bit().constData(), 65534, 65534) != 0) {
+        GTEST_SKIP() << "needs the superuser to plant another user's link";
+    }
+    form->List1->AddItem("Own");
+    form->List1->AddItem("Planted");
+    form->List1->setSelected(3);
+    EXPECT_EQ(entries(0), QStringList({ "Mine_1" }));
+    form->List1->setSelected(4);
+    EXPECT_EQ(entries(0), QStringList());
+
+    // The program folder renamed and a link to another in its place: the held one is still chosen from.
+    testsupport::TempFolder decoy;
+    ASSERT_TRUE(QDir().mkpath(decoy.file("b")));
+    ASSERT_TRUE(testsupport::writeLevelWav(decoy.file("b/Decoy_1.wav"), 0.3f));
+    const QString moved = program.path() + "-moved";
+    ASSERT_TRUE(QDir().rename(program.path(), moved));
+    ASSERT_TRUE(QFile::link(decoy.path(), program.path()));
+    form->List1->setSelected(2);
+    EXPECT_EQ(entries(0), QStringList({ "Beat_1" }));
+    ASSERT_TRUE(QFile::remove(program.path()) && QDir().rename(moved, program.path()));
 }
 
 class HiddenFoldersOnlyTest : public FormTest

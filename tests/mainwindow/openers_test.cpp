@@ -6,7 +6,9 @@
 #include "dialogs/frmrenset.h"
 #include "platform/gui/textbox.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QTimer>
 
 namespace {
 
@@ -56,6 +58,26 @@ TEST_F(OpenerTest, RenameSetNeedsASelectionInEveryListAndMoveNeedsNone)
     AppModul::FillPhraseLists(AppModul::PhrasePath);
     popupChoose(0, 0, form->mnuMove);
     EXPECT_TRUE(frmMoveSet::instance.loaded() && frmMoveSet::instance->isVisible());
+}
+
+TEST_F(OpenerTest, ThePopupChoosesWithTheLeftButtonOnly)
+{
+    bool stillOpen = false;
+    QTimer::singleShot(0, [&] {
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_TRUE(popup);
+        const QPoint item = popup->actionGeometry(form->mnuDelSet).center();
+        for (const Qt::MouseButton button : { Qt::RightButton, Qt::MiddleButton }) {
+            QTest::mouseClick(popup, button, {}, item);
+        }
+        stillOpen = QApplication::activePopupWidget() == popup;
+        popup->close();
+    });
+    selectSet("A");
+    pressEntry(0, 0, Qt::RightButton);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_TRUE(messages.isEmpty()); // Delete Phrase Set would have asked first
+    EXPECT_TRUE(exists("A_1.wav"));
 }
 
 } // namespace
