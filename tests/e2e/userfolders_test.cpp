@@ -5,7 +5,6 @@
 
 #include <QFile>
 
-#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <dirent.h>
@@ -39,36 +38,29 @@ std::vector<std::string> namesIn(const std::string& folder)
     return names;
 }
 
-// The names renames in a folder gave to entries, as the kernel reports them: one for each replacement of a
-// settings file. Both sides of each rename are watched: the kernel merges an event into an equal one just
-// before it.
-class RenameWatch
+// A watch on the renames in a folder. Both sides of each are watched: the kernel merges an event into an
+// equal one just before it.
+int watchRenames(const QString& folder)
 {
-public:
-    explicit RenameWatch(const QString& folder)
-        : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
-    {
-        EXPECT_GE(::inotify_add_watch(m_fd, bytesOf(folder).c_str(), IN_MOVED_FROM | IN_MOVED_TO), 0);
-    }
-    ~RenameWatch() { ::close(m_fd); }
-    int renamesOnto(const std::string& name)
-    {
-        alignas(inotify_event) char events[1 << 16];
-        const ssize_t length = ::read(m_fd, events, sizeof events);
-        for (ssize_t at = 0; at < length;) {
-            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
-            if (event->mask & IN_MOVED_TO) {
-                m_names.emplace_back(event->name);
-            }
-            at += ssize_t(sizeof(inotify_event) + event->len);
-        }
-        return int(std::count(m_names.begin(), m_names.end(), name));
-    }
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    EXPECT_GE(::inotify_add_watch(watch, bytesOf(folder).c_str(), IN_MOVED_FROM | IN_MOVED_TO), 0);
+    return watch;
+}
 
-private:
-    int m_fd;
-    std::vector<std::string> m_names;
-};
+// How many renames the watch saw give an entry this name: one for each replacement of a settings file.
+int renamesOnto(int watch, const std::string& name)
+{
+    alignas(inotify_event) char events[1 << 16];
+    int count = 0;
+    const ssize_t length = ::read(watch, events, sizeof events);
+    for (ssize_t at = 0; at < length;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+        count += (event->mask & IN_MOVED_TO) && event->name == name;
+        at += ssize_t(sizeof(inotify_event) + event->len);
+    }
+    ::close(watch);
+    return count;
+}
 
 class UserFolders : public e2e::PlayerTest
 {
@@ -137,8 +129,8 @@ using HeldFolders = e2e::PlayerTest;
 TEST_F(HeldFolders, SettingsGoIntoTheFoldersAsOpenedEachSaveInOneReplacement)
 {
     ASSERT_TRUE(writeSet(0.1f));
-    RenameWatch program(folder.path());
-    RenameWatch set(folder.file("Set"));
+    const int program = watchRenames(folder.path());
+    const int set = watchRenames(folder.file("Set"));
     QProcess player;
     const QString window = startPlayer(player);
     ASSERT_FALSE(window.isEmpty());
@@ -160,8 +152,8 @@ TEST_F(HeldFolders, SettingsGoIntoTheFoldersAsOpenedEachSaveInOneReplacement)
     EXPECT_EQ(testsupport::readFile(folder.file("Corvadel.ini")),
               "[Vellmarin Corvadel]\r\nShowEnding=0\r\nAutoPlay=1\r\nPhraseSync=1\r\n");
     EXPECT_FALSE(QFile::exists(decoy.file("Corvadel.ini")));
-    EXPECT_EQ(program.renamesOnto("Corvadel.ini"), 1);
-    EXPECT_EQ(set.renamesOnto("A.ini"), 1);
+    EXPECT_EQ(renamesOnto(program, "Corvadel.ini"), 1);
+    EXPECT_EQ(renamesOnto(set, "A.ini"), 1);
 }
 
 } // namespace
