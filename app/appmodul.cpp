@@ -97,8 +97,9 @@ int layerOf(const QString& shown)
 // Reads one option of the program settings file into its flag; a value out of range leaves the flag.
 void readOption(int16_t& flag, const char* key, const char* defaultValue)
 {
-    const QString text
-        = Commands::ReadINI(Commands::AppTitle, QLatin1String(key), Commands::IniFile, QLatin1String(defaultValue));
+    // Through the program folder held since the start, the same file as Commands::IniFile names.
+    const QString text = Commands::ReadINI(Commands::AppTitle, QLatin1String(key), g_programFolder,
+                                           Commands::ExeName + QStringLiteral(".ini"), QLatin1String(defaultValue));
     if (const std::optional<int16_t> value = Commands::TextToInt16(text)) {
         flag = *value;
     }

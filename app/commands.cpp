@@ -121,7 +121,22 @@ QString ReadINI(const QString& Section, const QString& Key, const platform::fs::
 bool WriteINI(const QString& Section, const QString& Key, const QString& Value,
               const platform::fs::HeldFolder& Folder, const QString& File)
 {
-    return platform::writePrivateProfileString(utf8(Section), utf8(Key), utf8(Value), Folder, utf8(File));
+    return WriteINI(Section, IniKeys { { Key, Value } }, Folder, File);
+}
+
+bool WriteINI(const QString& Section, const IniKeys& Keys, const platform::fs::HeldFolder& Folder,
+              const QString& File, QString* Reason)
+{
+    std::vector<platform::ProfileEntry> entries;
+    for (const auto& [key, value] : Keys) {
+        entries.push_back({ utf8(key), utf8(value) });
+    }
+    std::string refusal;
+    const bool written = platform::writePrivateProfileStrings(utf8(Section), entries, Folder, utf8(File), &refusal);
+    if (Reason) {
+        *Reason = fromUtf8(refusal);
+    }
+    return written;
 }
 
 QString GetLongName(QString Path)

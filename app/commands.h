@@ -3,9 +3,11 @@
 // title live here too.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 class QWidget;
 
@@ -35,6 +37,13 @@ QString ReadINI(const QString& Section, const QString& Key, const platform::fs::
                 const QString& File, const QString& Default);
 bool WriteINI(const QString& Section, const QString& Key, const QString& Value,
               const platform::fs::HeldFolder& Folder, const QString& File);
+// Keys and their values, written in this order.
+using IniKeys = QList<std::pair<QString, QString>>;
+// Writes all Keys in one replacement of the file, the same text as one WriteINI per key. A write refused
+// for the file's sake (another user's link, a file that is no settings text) gives its Reason, when asked
+// for, to tell the user; any other failure leaves Reason empty.
+bool WriteINI(const QString& Section, const IniKeys& Keys, const platform::fs::HeldFolder& Folder,
+              const QString& File, QString* Reason = nullptr);
 
 // Paths and system folders.
 QString GetLongName(QString Path);

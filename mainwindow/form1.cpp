@@ -175,12 +175,12 @@ void Form1::Form_Unload()
             DX7Sound::StopBuffer(k);
         }
     }
-    Commands::WriteINI(Commands::AppTitle, QStringLiteral("ShowEnding"), QString::number(AppModul::ShowEnding),
-                       Commands::IniFile);
-    Commands::WriteINI(Commands::AppTitle, QStringLiteral("AutoPlay"), QString::number(AppModul::AutoPlay),
-                       Commands::IniFile);
-    Commands::WriteINI(Commands::AppTitle, QStringLiteral("PhraseSync"), QString::number(AppModul::PhraseSync),
-                       Commands::IniFile);
+    // Into the program folder held since the start; a refused write has said why on standard error.
+    Commands::WriteINI(Commands::AppTitle,
+                       { { QStringLiteral("ShowEnding"), QString::number(AppModul::ShowEnding) },
+                         { QStringLiteral("AutoPlay"), QString::number(AppModul::AutoPlay) },
+                         { QStringLiteral("PhraseSync"), QString::number(AppModul::PhraseSync) } },
+                       AppModul::programFolder(), Commands::ExeName + QStringLiteral(".ini"));
     if (m_programEnd) {
         m_programEnd();
     }
@@ -565,26 +565,28 @@ void Form1::mnuSave_Click()
     }
     PhraseName = PhraseNames::setNameRule(first);
     SettingsFile = AppModul::PhrasePath + PhraseName;
-    bool saved = true; // every write is tried; one that fails is reported below
-    auto write = [this, &saved](const char* key, const QString& value) {
-        saved = Commands::WriteINI(Commands::AppTitle, QLatin1String(key), value, AppModul::phraseFolder(), PhraseName)
-            && saved;
-    };
-    write("Level1", QString::number(animKnob1->Value()));
-    write("Pan1", QString::number(animKnob2->Value()));
-    write("Level2", QString::number(animKnob3->Value()));
-    write("Pan2", QString::number(animKnob4->Value()));
-    write("Level3", QString::number(animKnob5->Value()));
-    write("Pan3", QString::number(animKnob6->Value()));
-    write("Mute1", miniButton1->Value() ? QStringLiteral("1") : QStringLiteral("0"));
-    write("Mute2", miniButton2->Value() ? QStringLiteral("1") : QStringLiteral("0"));
-    write("Mute3", miniButton3->Value() ? QStringLiteral("1") : QStringLiteral("0"));
+    const auto mute
+        = [](const toggleButton* button) { return button->Value() ? QStringLiteral("1") : QStringLiteral("0"); };
+    // All nine keys in one replacement of the file: a crash leaves the old settings or the new ones.
+    QString reason;
+    const bool saved = Commands::WriteINI(Commands::AppTitle,
+                                          { { QStringLiteral("Level1"), QString::number(animKnob1->Value()) },
+                                            { QStringLiteral("Pan1"), QString::number(animKnob2->Value()) },
+                                            { QStringLiteral("Level2"), QString::number(animKnob3->Value()) },
+                                            { QStringLiteral("Pan2"), QString::number(animKnob4->Value()) },
+                                            { QStringLiteral("Level3"), QString::number(animKnob5->Value()) },
+                                            { QStringLiteral("Pan3"), QString::number(animKnob6->Value()) },
+                                            { QStringLiteral("Mute1"), mute(miniButton1) },
+                                            { QStringLiteral("Mute2"), mute(miniButton2) },
+                                            { QStringLiteral("Mute3"), mute(miniButton3) } },
+                                          AppModul::phraseFolder(), PhraseName, &reason);
     if (AppModul::SilentSave == 1) {
         return;
     }
     QString title;
     if (!saved) {
-        Commands::ShowMessage(QStringLiteral("The settings could not be saved in\r\n") + SettingsFile, 1, title);
+        const QString why = reason.isEmpty() ? QString() : QStringLiteral("\r\n(") + reason + QStringLiteral(")");
+        Commands::ShowMessage(QStringLiteral("The settings could not be saved in\r\n") + SettingsFile + why, 1, title);
         return;
     }
     Commands::ShowMessage(QStringLiteral("This function makes it possible to save the current\r\n"

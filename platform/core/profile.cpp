@@ -239,33 +239,64 @@ std::optional<std::string> sameFolderTarget(const fs::HeldFolder& folder, const 
 }
 
 // The regular file that writing to an existing settings file changes: the file itself, or the regular file
-// in the same folder that a link (or a chain of them) leads to. nullopt for anything else, so that a write
-// never leaves the folder through a link.
-std::optional<std::string> writableTarget(const fs::HeldFolder& folder, const std::string& existing)
+// in the same folder that a trusted link (or a chain of them) leads to. nullopt for anything else, so that
+// a write never leaves the folder, nor goes where another user's link sends it; `why` then says why when
+// the file was a link.
+std::optional<std::string> writableTarget(const fs::HeldFolder& folder, const std::string& existing, std::string& why)
 {
     std::string name = existing;
     for (int step = 0; step < 40; ++step) { // as many links as the system follows in one path
         if (isEntry(folder, name, S_IFREG)) {
             return name;
         }
-        const auto next = isEntry(folder, name, S_IFLNK) ? sameFolderTarget(folder, name) : std::nullopt;
-        if (!next) {
+        if (!isEntry(folder, name, S_IFLNK)) {
+            break;
+        }
+        if (!folder.isTrustedLink(name)) {
+            why = "a link another user made";
             return std::nullopt;
         }
+        const auto next = sameFolderTarget(folder, name);
+        if (!next) {
+            break;
+        }
         name = *next;
+    }
+    if (isEntry(folder, existing, S_IFLNK)) {
+        why = "a link that leads to no file of its own folder";
     }
     return std::nullopt;
 }
 
-// A write refused because the settings file is a link that leads out of its folder (or to no file) says
-// so, with the path, on standard error: it would otherwise leave no trace. No other refusal says anything.
-void reportRefusedLink(const fs::HeldFolder& folder, const std::string& name)
+// Why old content is no settings text, or nullptr. Lines written into it would break it for whoever
+// wrote it (another system's UTF-16 file, a sound), so it is read but never rewritten.
+const char* notSettingsText(std::string_view text)
 {
-    if (!isEntry(folder, name, S_IFLNK)) {
-        return;
+    static constexpr std::string_view kRiffHeaders[] = { "RIFF", "RIFX", "RF64" };
+    for (const std::string_view header : kRiffHeaders) {
+        if (text.substr(0, header.size()) == header) {
+            return "a RIFF file (a sound), no settings text";
+        }
     }
+    if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
+        return "UTF-16 text, which this program does not write";
+    }
+    if (text.find('\0') != std::string_view::npos) {
+        return "a file with a NUL byte, no settings text";
+    }
+    return nullptr;
+}
+
+// A write refused for the file's sake says so, with the path, on standard error: it would otherwise leave
+// no trace. The reason also goes to the caller, for a message.
+bool refuse(const fs::HeldFolder& folder, const std::string& name, const std::string& why, std::string* refusal)
+{
     const std::string shown = folder.shownPath(name);
-    std::fprintf(stderr, "%s: a link that leads to no file of its own folder; the settings were not written\n", shown.c_str());
+    std::fprintf(stderr, "%s: %s; the settings were not written\n", shown.c_str(), why.c_str());
+    if (refusal) {
+        *refusal = why;
+    }
+    return false;
 }
 
 bool storableNames(const std::string& section, const std::string& key, const std::string& value)
@@ -365,21 +396,37 @@ std::size_t getPrivateProfileString(const std::string& section, const std::strin
 bool writePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
                                const fs::HeldFolder& folder, const std::string& name)
 {
+    return writePrivateProfileStrings(section, { { key, value } }, folder, name);
+}
+
+bool writePrivateProfileStrings(const std::string& section, const std::vector<ProfileEntry>& entries,
+                                const fs::HeldFolder& folder, const std::string& name, std::string* refusal)
+{
+    if (refusal) {
+        refusal->clear();
+    }
     const std::string wantSection(trim(section));
-    const std::string wantKey(trim(key));
-    if (!storableNames(wantSection, wantKey, value) || !folder.isOpen() || !fs::isPlainName(name)) {
+    std::vector<std::string> keys;
+    for (const ProfileEntry& entry : entries) {
+        keys.emplace_back(trim(entry.key));
+        if (!storableNames(wantSection, keys.back(), entry.value)) {
+            return false;
+        }
+    }
+    if (keys.empty() || !folder.isOpen() || !fs::isPlainName(name)) {
         return false;
     }
 
     // The file as it is in the folder (its extension in any case), or a new file.
     std::string target = name;
-    std::string old;
+    std::string text;
     mode_t mode = fs::newFileMode();
+    gid_t group = gid_t(-1);
     if (const auto existing = folder.findWithExtensionInAnyCase(name)) {
-        const auto writable = writableTarget(folder, *existing);
+        std::string why;
+        const auto writable = writableTarget(folder, *existing, why);
         if (!writable) {
-            reportRefusedLink(folder, *existing);
-            return false;
+            return why.empty() ? false : refuse(folder, *existing, why, refusal);
         }
         struct stat st;
         auto data = ::faccessat(folder.fd(), writable->c_str(), W_OK, 0) == 0
@@ -388,17 +435,23 @@ bool writePrivateProfileString(const std::string& section, const std::string& ke
         if (!data) {
             return false;
         }
+        if (const char* broken = notSettingsText(*data)) {
+            return refuse(folder, *existing, broken, refusal);
+        }
         target = *writable;
-        old = std::move(*data);
+        text = std::move(*data);
         mode = st.st_mode & 07777;
+        group = st.st_gid;
     }
 
-    const std::string data = rewritten(old, wantSection, wantKey, value);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        text = rewritten(text, wantSection, keys[i], entries[i].value);
+    }
     // A file that would pass the size limit would read as empty from then on: it stays as it is.
-    if (data.size() > kMaxFileSize) {
+    if (text.size() > kMaxFileSize) {
         return false;
     }
-    return fs::writeFileWhole(folder, target, data, mode, fs::Placement::Replace);
+    return fs::writeFileWhole(folder, target, text, mode, fs::Placement::Replace, group);
 }
 
 } // namespace platform

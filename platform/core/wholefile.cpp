@@ -44,8 +44,13 @@ bool writeAll(int fd, std::string_view data)
     return true;
 }
 
-bool fill(int fd, std::string_view bytes, mode_t mode)
+// The mode is set after the group, whose change may clear the set-id bits. A group the user may not give
+// is left as it is.
+bool fill(int fd, std::string_view bytes, mode_t mode, gid_t group)
 {
+    if (group != gid_t(-1)) {
+        [[maybe_unused]] const int regrouped = ::fchown(fd, uid_t(-1), group);
+    }
     return writeAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
 }
 
@@ -67,7 +72,7 @@ bool place(int dirFd, const std::string& from, const std::string& to, Placement 
 
 // Fallback for file systems without unnamed files: the staging name is created exclusively.
 bool writeThroughStaging(int dirFd, const std::string& name, std::string_view bytes, mode_t mode,
-                         Placement placement)
+                         Placement placement, gid_t group)
 {
     const std::string staging = stagingName(name);
     clearStaging(dirFd, staging);
@@ -75,7 +80,7 @@ bool writeThroughStaging(int dirFd, const std::string& name, std::string_view by
     if (fd < 0) {
         return false;
     }
-    bool ok = fill(fd, bytes, mode);
+    bool ok = fill(fd, bytes, mode, group);
     ok = ::close(fd) == 0 && ok;
     ok = ok && place(dirFd, staging, name, placement);
     if (!ok || placement == Placement::NewName) {
@@ -93,7 +98,7 @@ bool writeFileWhole(const std::string& path, std::string_view bytes, mode_t mode
 }
 
 bool writeFileWhole(const HeldFolder& folder, const std::string& name, std::string_view bytes, mode_t mode,
-                    Placement placement)
+                    Placement placement, gid_t group)
 {
     if (!folder.isOpen() || !isPlainName(name)) {
         return false;
@@ -102,11 +107,11 @@ bool writeFileWhole(const HeldFolder& folder, const std::string& name, std::stri
     const int fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (fd < 0) {
         if (errno == EOPNOTSUPP || errno == EISDIR) {
-            return writeThroughStaging(dirFd, name, bytes, mode, placement);
+            return writeThroughStaging(dirFd, name, bytes, mode, placement, group);
         }
         return false;
     }
-    bool ok = fill(fd, bytes, mode);
+    bool ok = fill(fd, bytes, mode, group);
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     if (ok && placement == Placement::NewName) {
         ok = ::linkat(AT_FDCWD, self.c_str(), dirFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0;

@@ -21,9 +21,11 @@ enum class Placement {
 // Writes bytes as the file at path with the permission bits mode (exactly, whatever the umask). False,
 // with nothing changed, when the folder is missing or not writable, or, for NewName, the name is taken.
 bool writeFileWhole(const std::string& path, std::string_view bytes, mode_t mode, Placement placement);
-// The same for the entry `name` of a held folder (heldfolder.h), written through its descriptor.
+// The same for the entry `name` of a held folder (heldfolder.h), written through its descriptor. A group
+// other than -1 is given to the file when the user may give it (a file that replaces another keeps its
+// group); when not, the file is written all the same.
 bool writeFileWhole(const HeldFolder& folder, const std::string& name, std::string_view bytes, mode_t mode,
-                    Placement placement);
+                    Placement placement, gid_t group = gid_t(-1));
 
 // Writes bytes as a new file in folder named prefix, six random letters or digits and suffix; the path
 // of that file, or nullopt when none could be made.

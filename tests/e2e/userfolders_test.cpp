@@ -9,7 +9,9 @@
 #include <csignal>
 #include <dirent.h>
 #include <string>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +36,30 @@ std::vector<std::string> namesIn(const std::string& folder)
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// A watch on the renames in a folder. Both sides of each are watched: the kernel merges an event into an
+// equal one just before it.
+int watchRenames(const QString& folder)
+{
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    EXPECT_GE(::inotify_add_watch(watch, bytesOf(folder).c_str(), IN_MOVED_FROM | IN_MOVED_TO), 0);
+    return watch;
+}
+
+// How many renames the watch saw give an entry this name: one for each replacement of a settings file.
+int renamesOnto(int watch, const std::string& name)
+{
+    alignas(inotify_event) char events[1 << 16];
+    int count = 0;
+    const ssize_t length = ::read(watch, events, sizeof events);
+    for (ssize_t at = 0; at < length;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+        count += (event->mask & IN_MOVED_TO) && event->name == name;
+        at += ssize_t(sizeof(inotify_event) + event->len);
+    }
+    ::close(watch);
+    return count;
 }
 
 class UserFolders : public e2e::PlayerTest
@@ -96,6 +122,38 @@ TEST_F(UserFolders, OddNamesPlayAndSaveUnderTheirOwnBytesAndAPressOnTheChosenFol
     ASSERT_TRUE(player.waitForFinished(10000));
     EXPECT_EQ(player.exitCode(), 0);
     EXPECT_TRUE(testsupport::readFile(folder.file("Corvadel.ini")).contains("ShowEnding=0\r\n"));
+}
+
+using HeldFolders = e2e::PlayerTest;
+
+TEST_F(HeldFolders, SettingsGoIntoTheFoldersAsOpenedEachSaveInOneReplacement)
+{
+    ASSERT_TRUE(writeSet(0.1f));
+    const int program = watchRenames(folder.path());
+    const int set = watchRenames(folder.file("Set"));
+    QProcess player;
+    const QString window = startPlayer(player);
+    ASSERT_FALSE(window.isEmpty());
+    click(firstEntry(window, 0));
+    click(screenPoint(window, 100, -10)); // Save Settings
+    EXPECT_TRUE(e2e::waitFor([&] { return QFile::exists(folder.file("Set/A.ini")); }, 10000));
+
+    // While it runs, the program folder is renamed and a link to another folder takes its name.
+    testsupport::TempFolder decoy;
+    const std::string moved = bytesOf(folder.path()) + "-moved";
+    ASSERT_EQ(::rename(bytesOf(folder.path()).c_str(), moved.c_str()), 0);
+    EXPECT_EQ(::symlink(bytesOf(decoy.path()).c_str(), bytesOf(folder.path()).c_str()), 0);
+    signal(player, SIGTERM);
+    const bool ended = player.waitForFinished(10000);
+    ::unlink(bytesOf(folder.path()).c_str());
+    ASSERT_EQ(::rename(moved.c_str(), bytesOf(folder.path()).c_str()), 0);
+    ASSERT_TRUE(ended);
+
+    EXPECT_EQ(testsupport::readFile(folder.file("Corvadel.ini")),
+              "[Vellmarin Corvadel]\r\nShowEnding=0\r\nAutoPlay=1\r\nPhraseSync=1\r\n");
+    EXPECT_FALSE(QFile::exists(decoy.file("Corvadel.ini")));
+    EXPECT_EQ(renamesOnto(program, "Corvadel.ini"), 1);
+    EXPECT_EQ(renamesOnto(set, "A.ini"), 1);
 }
 
 } // namespace

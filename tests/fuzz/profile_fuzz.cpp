@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -30,6 +31,17 @@ std::string read(const std::string& file, const char* section, const char* key, 
         std::abort();
     }
     return buffer.substr(0, n);
+}
+
+// False for text a write must leave alone: a NUL byte, a RIFF header or a UTF-16 byte-order mark.
+bool isSettingsText(std::string_view text)
+{
+    for (const std::string_view start : { "RIFF", "RIFX", "RF64", "\xFF\xFE", "\xFE\xFF" }) {
+        if (text.substr(0, start.size()) == start) {
+            return false;
+        }
+    }
+    return text.find('\0') == std::string_view::npos;
 }
 
 struct Name
@@ -82,10 +94,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         before[i] = read(file, kNames[i].section, kNames[i].key);
         read(file, kNames[i].section, kNames[i].key, small);
     }
-    // A regular, writable file is always written, unless its rewrite (CRLF line ends: at most twice the
-    // bytes, and the new line) could pass the 1 MB a settings file may hold; then it stays as it was.
+    // A regular, writable file of settings text is always written, unless its rewrite (CRLF line ends: at
+    // most twice the bytes, and the new line) could pass the 1 MB a settings file may hold; then, and for
+    // any other file, it stays as it was.
     const bool saved = platform::writePrivateProfileString(written.section, written.key, "v1", file);
-    if (!saved && size - 1 < (std::size_t(1) << 19) - 256) {
+    const bool text = isSettingsText({ reinterpret_cast<const char*>(data + 1), size - 1 });
+    const bool fits = size - 1 < (std::size_t(1) << 19) - 256;
+    if (saved ? !text : text && fits) {
         std::abort();
     }
     for (std::size_t i = 0; i < kNameCount; ++i) {

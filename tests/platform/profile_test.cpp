@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <QFileInfo>
 #include <csignal>
+#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -333,4 +334,70 @@ TEST(ProfileWrite, ReadOnlyFilesAndFoldersAreLeftAlone)
         EXPECT_FALSE(QFile::exists(dir.file("ro/a.ini")));
         EXPECT_EQ(readFile(f), "[S]\nk=1\n");
     }));
+}
+
+TEST(ProfileWrite, AnotherUsersLinkIsNeverWrittenThroughTheUsersOwnIs)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs the superuser to plant another user's link";
+    }
+    // A shared phrase folder: another user's links to a sound and to another set's settings.
+    TempFolder dir;
+    ASSERT_EQ(::chmod(dir.path().toLocal8Bit().constData(), 01777), 0);
+    const struct
+    {
+        const char *link, *target;
+        QByteArray text;
+        bool planted;
+    } links[] = { { "A.ini", "B_1.wav", "RIFF....WAVEfmt \n", true },
+                  { "C.ini", "B.ini", "[S]\r\nk=10\r\n", true },
+                  { "Own.ini", "Own target.ini", "[S]\r\nk=10\r\n", false } };
+    for (const auto& l : links) {
+        writeFile(dir.file(l.target), l.text);
+        const QByteArray link = dir.file(l.link).toLocal8Bit();
+        ASSERT_EQ(::symlink(l.target, link.constData()), 0);
+        ASSERT_EQ(::lchown(link.constData(), l.planted ? 65534 : 0, 0), 0);
+        EXPECT_EQ(write(dir.file(l.link), "S", "k", "80"), !l.planted) << l.link;
+        EXPECT_EQ(readFile(dir.file(l.target)) == l.text, l.planted) << l.link;
+    }
+}
+
+TEST(ProfileWrite, AFileThatIsNoSettingsTextIsReadButNeverRewritten)
+{
+    TempFolder dir;
+    for (const QByteArray& start : { QByteArray("x\0", 2), QByteArray("RIFF"), QByteArray("RIFX"), QByteArray("RF64"),
+                                    QByteArray("\xFF\xFE"), QByteArray("\xFE\xFF") }) {
+        const QByteArray text = start + "\n[S]\nk=1\n";
+        writeFile(dir.file("Set.ini"), text);
+        EXPECT_EQ(read(dir.file("Set.ini"), "S", "k").text, "1") << start.toHex().toStdString();
+        EXPECT_FALSE(write(dir.file("Set.ini"), "S", "k", "2")) << start.toHex().toStdString();
+        EXPECT_EQ(readFile(dir.file("Set.ini")), text);
+    }
+}
+
+TEST(ProfileWrite, AReplacementKeepsTheGroupWhereTheUserMayGiveItAndTheModeAlways)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs the superuser to act as a second user";
+    }
+    TempFolder dir;
+    ASSERT_EQ(::chmod(dir.path().toLocal8Bit().constData(), 01777), 0);
+    // The user's own file, shared with a group; then user nobody's, in a group nobody is not in (root's).
+    for (const uid_t owner : { 0, 65534 }) {
+        const QString f = dir.file(QString("%1.ini").arg(owner));
+        writeFile(f, "[S]\n");
+        const gid_t shared = owner == 0 ? 65534 : 0;
+        ASSERT_EQ(::chown(f.toLocal8Bit().constData(), owner, shared), 0);
+        ASSERT_EQ(::chmod(f.toLocal8Bit().constData(), 0664), 0);
+        const auto save = [&f] { EXPECT_TRUE(write(f, "S", "k", "1")); };
+        if (owner == 0) {
+            save();
+        } else {
+            EXPECT_TRUE(testsupport::runAsNobody(save));
+        }
+        struct stat st;
+        ASSERT_EQ(::stat(f.toLocal8Bit().constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0664u);
+        EXPECT_EQ(st.st_gid == shared, owner == 0);
+    }
 }
