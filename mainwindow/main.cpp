@@ -10,6 +10,8 @@
 
 int main(int argc, char** argv)
 {
+    // First of all, before any thread starts: a signal during the start waits for the window.
+    platform::holdEndSignals();
     platform::settleTempFolder();
     QApplication app(argc, argv);
     // The program ends on signals as on closing its window (below); SDL must not take them over.
@@ -18,7 +20,7 @@ int main(int argc, char** argv)
     if (!AppModul::Main()) {
         return 0; // another instance runs
     }
-    // A signal that comes during the start still ends the program at once: nothing is changed yet.
+    // A signal held back during the start arrives now, and closes the window as any later one does.
     platform::catchEndSignals([] {
         if (MainForm* form = AppModul::mainForm()) {
             form->window()->close();

@@ -60,16 +60,21 @@ QProcessEnvironment PlayerTest::environment() const
     return env;
 }
 
-QString PlayerTest::startPlayer(QProcess& player, const QString& launcher) const
+bool PlayerTest::launch(QProcess& player, const QString& launcher, const QStringList& args) const
 {
     player.setProcessEnvironment(environment());
     player.setProcessChannelMode(QProcess::ForwardedChannels);
     if (launcher.isEmpty()) {
-        player.start(exe, {});
+        player.start(exe, args);
     } else {
-        player.start(launcher, { exe });
+        player.start(launcher, QStringList { exe } + args);
     }
-    if (!player.waitForStarted()) {
+    return player.waitForStarted();
+}
+
+QString PlayerTest::startPlayer(QProcess& player, const QString& launcher, const QStringList& args) const
+{
+    if (!launch(player, launcher, args)) {
         return {};
     }
     const Outcome r = xdotool({ "search", "--sync", "--onlyvisible", "--name", "^Vellmarin Corvadel$" }, 60000);

@@ -50,9 +50,11 @@ protected:
     void TearDown() override;
 
     QProcessEnvironment environment() const;
-    // Starts the program in its folder (its output goes to the test's), through a launcher such as nohup
-    // when one is given; its main window's id, empty when it did not come.
-    QString startPlayer(QProcess& player, const QString& launcher = {}) const;
+    // Starts the program in its folder (its output goes to the test's) with the given arguments, through a
+    // launcher such as nohup when one is given; false when it did not start.
+    bool launch(QProcess& player, const QString& launcher = {}, const QStringList& args = {}) const;
+    // The same, then waits for its main window: its id, empty when it did not come.
+    QString startPlayer(QProcess& player, const QString& launcher = {}, const QStringList& args = {}) const;
     // The phrase set "Set/A" of three constant layers: `level`, twice and three times `level`.
     bool writeSet(float level) const;
     // Screen point of a point of the main window's client area (pixels from its top-left corner; negative
