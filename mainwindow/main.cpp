@@ -13,7 +13,12 @@ int main(int argc, char** argv)
     // First of all, before any thread starts: a signal during the start waits for the window.
     platform::holdEndSignals();
     platform::settleTempFolder();
-    QApplication app(argc, argv);
+    // The program takes no options, and the toolkit takes none either (-platform, -reverse, -style...):
+    // it is given the program's name alone.
+    static char programName[] = "Corvadel";
+    char* toolkitArgs[] = { argc > 0 && argv[0] ? argv[0] : programName, nullptr };
+    int toolkitArgCount = 1;
+    QApplication app(toolkitArgCount, toolkitArgs);
     // The program ends on signals as on closing its window (below); SDL must not take them over.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     Form1::registerAsMainForm();
