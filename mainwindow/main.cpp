@@ -22,8 +22,13 @@ int main(int argc, char** argv)
     // The program ends on signals as on closing its window (below); SDL must not take them over.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     Form1::registerAsMainForm();
-    if (!AppModul::Main()) {
-        return 0; // another instance runs
+    switch (AppModul::Main()) {
+    case AppModul::StartResult::Started:
+        break;
+    case AppModul::StartResult::AnotherCopyRuns:
+        return 0;
+    case AppModul::StartResult::NoLock:
+        return 1;
     }
     // A signal held back during the start arrives now, and closes the window as any later one does.
     platform::catchEndSignals([] {
