@@ -46,7 +46,7 @@ class PlayerTest : public ::testing::Test
 {
 protected:
     void SetUp() override;
-    // Removes the lock file the player's copy left in the user's private folder.
+    // Removes the lock files the player's copy left in the user's private folders.
     void TearDown() override;
 
     QProcessEnvironment environment() const;
@@ -78,7 +78,10 @@ protected:
 
     testsupport::TempFolder folder; // the program folder
     testsupport::TempFolder temp; // the program's temporary folder
-    QString exe; // the player's copy, by its real path (the lock is named from it)
+    QString exe; // the player's copy, by its real path
+
+private:
+    QStringList m_lockFiles; // the copy's, named from the file while it is there (a test may remove it)
 };
 
 } // namespace e2e
