@@ -36,9 +36,8 @@ TEST_F(Start, AStartThatCanHaveNoLockSaysWhyAndFails)
     }
     const uid_t uid = nobody->pw_uid;
     const gid_t gid = nobody->pw_gid;
-    ASSERT_EQ(::chmod(QFile::encodeName(folder.path()).constData(), 0755), 0);
-    ASSERT_EQ(::chmod(QFile::encodeName(exe).constData(), 0755), 0);
-    ASSERT_EQ(::chown(QFile::encodeName(temp.path()).constData(), uid, gid), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder.path()).constData(), 0755), 0); // the copy runs as that user
+    ASSERT_EQ(::chown(QFile::encodeName(temp.path()).constData(), uid, gid), 0); // and has a runtime folder
     QProcess player;
     QProcessEnvironment env = environment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
