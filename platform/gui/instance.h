@@ -12,7 +12,9 @@ namespace platform {
 struct InstanceLock
 {
     bool first = false; // this process holds the lock: the program starts
-    std::string failure; // "path: reason" (bytes) when no lock could be had at all; empty when another copy has it
+    // When no lock could be had at all, "path: reason" (bytes) for each place that failed, joined by "; ";
+    // empty when another copy has it.
+    std::string failure;
 };
 
 // The running program's file, however it was reached: the lock's default key.
