@@ -212,18 +212,20 @@ void startInFolders()
 
 } // namespace
 
-bool Main()
+StartResult Main()
 {
-    const platform::InstanceLock lock = platform::acquireSingleInstance(platform::programFile());
+    const platform::InstanceLock lock = platform::acquireSingleInstance();
     if (!lock.first) {
-        if (!lock.failure.empty()) {
-            std::fprintf(stderr, "%s\n", lock.failure.c_str());
+        if (lock.failure.empty()) {
+            return StartResult::AnotherCopyRuns;
         }
-        return false;
+        std::fprintf(stderr, "Corvadel is not starting: it can have no lock against a second copy (%s)\n",
+                     lock.failure.c_str());
+        return StartResult::NoLock;
     }
     Commands::InitPaths();
     startInFolders();
-    return true;
+    return StartResult::Started;
 }
 
 void Main(const QString& ProgramFolder, const QString& TempFolder, const QString& ExeName)

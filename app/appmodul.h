@@ -24,9 +24,14 @@ extern QString DirSelectPath;
 extern QString DirSelectCaption;
 extern int16_t DirSelectBusy;
 
-// The start procedure. Returns false when another instance runs, or no lock against one can be had (one
-// line on standard error says why), and this one must end at once.
-bool Main();
+// How the start procedure ended.
+enum class StartResult {
+    Started, // the window is shown: the program runs
+    AnotherCopyRuns, // this one ends at once, silently: not a failure
+    NoLock, // no lock against a second copy can be had: one line on standard error said why; a failure
+};
+// The start procedure. Anything but Started: this copy must end at once.
+StartResult Main();
 // The same start in a given program folder and temporary folder, without the single-instance check: what
 // Main does once it knows its folders (tests and benchmarks start the program here). ExeName names the
 // program settings file.

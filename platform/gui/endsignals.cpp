@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace platform {
@@ -52,9 +53,18 @@ void takeOverUnignored()
     setHandlers(onEndSignal);
 }
 
-} // namespace
+// Blocks or unblocks the three signals for the calling thread (and the threads it starts later).
+void maskEndSignals(int how)
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signal : kEndSignals) {
+        sigaddset(&set, signal);
+    }
+    ::pthread_sigmask(how, &set, nullptr);
+}
 
-bool catchEndSignals(std::function<void()> onSignal)
+bool takeOverEndSignals(std::function<void()> onSignal)
 {
     QCoreApplication* app = QCoreApplication::instance();
     int ends[2];
@@ -74,6 +84,21 @@ bool catchEndSignals(std::function<void()> onSignal)
     });
     takeOverUnignored();
     return true;
+}
+
+} // namespace
+
+void holdEndSignals()
+{
+    maskEndSignals(SIG_BLOCK);
+}
+
+bool catchEndSignals(std::function<void()> onSignal)
+{
+    const bool caught = takeOverEndSignals(std::move(onSignal));
+    // An ignored signal that came meanwhile is dropped here; any other reaches the handler just installed.
+    maskEndSignals(SIG_UNBLOCK);
+    return caught;
 }
 
 } // namespace platform

@@ -12,19 +12,27 @@ namespace platform {
 struct InstanceLock
 {
     bool first = false; // this process holds the lock: the program starts
-    std::string failure; // "path: reason" (bytes) when no lock could be had at all; empty when another copy has it
+    // When no lock could be had at all, "path: reason" (bytes) for each place that failed, joined by "; ";
+    // empty when another copy has it.
+    std::string failure;
 };
 
-// Takes the lock of the executable at executablePath: an flock on a file named from that path in each of
-// the user's private folders (sysfolders.h), held until the process ends; the kernel drops it with the
-// process, so a crash leaves nothing that blocks a start. Locking in the home folder as well as in the
-// runtime folder keeps a copy started before the user logged in (cron) and one started after together.
-// A second call in the same process finds it held again. Never fails open: when no lock can be had at all
-// (no private folder, a lock file that is not the user's own, a file system without locks), `first` is
-// false too and `failure` says why.
-InstanceLock acquireSingleInstance(const QString& executablePath, const UserPlaces& places = thisUser());
+// The running program's file, however it was reached: the lock's default key.
+constexpr const char* kRunningProgram = "/proc/self/exe";
 
-// The lock files used for an executable, one per private folder that can be had.
-QStringList singleInstanceLockPaths(const QString& executablePath, const UserPlaces& places = thisUser());
+// Takes the lock of the program file at programFile: an flock on a file named from that file's device and
+// inode (so that a hard link, a symbolic link or another path to it takes the same lock) in each of the
+// user's private folders (sysfolders.h), held until the process ends; the kernel drops it with the process,
+// so a crash leaves nothing that blocks a start. Locking in the home folder as well as in the runtime folder
+// keeps a copy started before the user logged in (cron) and one started after together. A second call in
+// the same process finds it held again. Never fails open: when no lock can be had at all (no program file,
+// no private folder, a lock file that is not the user's own, a file system without locks), `first` is false
+// too and `failure` says why.
+InstanceLock acquireSingleInstance(const QString& programFile = QString::fromLatin1(kRunningProgram),
+                                   const UserPlaces& places = thisUser());
+
+// The lock files used for a program file, one per private folder that can be had; none when the file is
+// not there.
+QStringList singleInstanceLockPaths(const QString& programFile, const UserPlaces& places = thisUser());
 
 } // namespace platform

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace e2e {
@@ -41,12 +43,22 @@ void PlayerTest::SetUp()
     ASSERT_TRUE(QFile::copy(QStringLiteral(CORVADEL_EXECUTABLE), exe));
     QFile::setPermissions(exe, QFile::permissions(exe) | QFile::ExeOwner);
     exe = QFileInfo(exe).canonicalFilePath();
+    m_lockFiles = platform::singleInstanceLockPaths(exe);
 }
 
 void PlayerTest::TearDown()
 {
-    for (const QString& lock : platform::singleInstanceLockPaths(exe)) {
-        ::unlink(platform::fileNameFromText(lock).c_str());
+    for (const QString& lock : m_lockFiles) {
+        // Only when no copy holds it: once a test has removed its program file, another test's copy may
+        // have that file's inode, and so the same lock.
+        const std::string path = platform::fileNameFromText(lock);
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            ::unlink(path.c_str());
+        }
+        if (fd >= 0) {
+            ::close(fd);
+        }
     }
 }
 
@@ -60,16 +72,21 @@ QProcessEnvironment PlayerTest::environment() const
     return env;
 }
 
-QString PlayerTest::startPlayer(QProcess& player, const QString& launcher) const
+bool PlayerTest::launch(QProcess& player, const QString& launcher, const QStringList& args) const
 {
     player.setProcessEnvironment(environment());
     player.setProcessChannelMode(QProcess::ForwardedChannels);
     if (launcher.isEmpty()) {
-        player.start(exe, {});
+        player.start(exe, args);
     } else {
-        player.start(launcher, { exe });
+        player.start(launcher, QStringList { exe } + args);
     }
-    if (!player.waitForStarted()) {
+    return player.waitForStarted();
+}
+
+QString PlayerTest::startPlayer(QProcess& player, const QString& launcher, const QStringList& args) const
+{
+    if (!launch(player, launcher, args)) {
         return {};
     }
     const Outcome r = xdotool({ "search", "--sync", "--onlyvisible", "--name", "^Vellmarin Corvadel$" }, 60000);

@@ -46,13 +46,15 @@ class PlayerTest : public ::testing::Test
 {
 protected:
     void SetUp() override;
-    // Removes the lock file the player's copy left in the user's private folder.
+    // Removes the lock files the player's copy left in the user's private folders.
     void TearDown() override;
 
     QProcessEnvironment environment() const;
-    // Starts the program in its folder (its output goes to the test's), through a launcher such as nohup
-    // when one is given; its main window's id, empty when it did not come.
-    QString startPlayer(QProcess& player, const QString& launcher = {}) const;
+    // Starts the program in its folder (its output goes to the test's) with the given arguments, through a
+    // launcher such as nohup when one is given; false when it did not start.
+    bool launch(QProcess& player, const QString& launcher = {}, const QStringList& args = {}) const;
+    // The same, then waits for its main window: its id, empty when it did not come.
+    QString startPlayer(QProcess& player, const QString& launcher = {}, const QStringList& args = {}) const;
     // The phrase set "Set/A" of three constant layers: `level`, twice and three times `level`.
     bool writeSet(float level) const;
     // Screen point of a point of the main window's client area (pixels from its top-left corner; negative
@@ -76,7 +78,10 @@ protected:
 
     testsupport::TempFolder folder; // the program folder
     testsupport::TempFolder temp; // the program's temporary folder
-    QString exe; // the player's copy, by its real path (the lock is named from it)
+    QString exe; // the player's copy, by its real path
+
+private:
+    QStringList m_lockFiles; // the copy's, named from the file while it is there (a test may remove it)
 };
 
 } // namespace e2e

@@ -6,6 +6,7 @@
 #include <QProcess>
 
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -15,25 +16,40 @@ using e2e::waitFor;
 class EndSignals : public e2e::PlayerTest
 { };
 
-TEST_F(EndSignals, TermIntAndHupEndThePlayerAsClosingItsWindowDoes)
+TEST_F(EndSignals, TermIntAndHupEndThePlayerAsClosingItsWindowDoesAlsoWhenSentDuringTheStart)
 {
-    for (const int which : { SIGTERM, SIGINT, SIGHUP }) {
-        SCOPED_TRACE(which);
-        QFile::remove(folder.file("Corvadel.ini"));
-        QProcess player;
-        ASSERT_FALSE(startPlayer(player).isEmpty());
-        signal(player, which);
-        // Left running, it would never end; the limit only keeps a failing run short.
-        const bool ended = player.waitForFinished(10000);
-        if (!ended) {
-            player.kill();
-            player.waitForFinished();
+    for (const bool duringStart : { false, true }) {
+        for (const int which : { SIGTERM, SIGINT, SIGHUP }) {
+            SCOPED_TRACE(std::to_string(which) + (duringStart ? " during the start" : " to the window"));
+            QFile::remove(folder.file("Corvadel.ini"));
+            QProcess player;
+            if (duringStart) {
+                // Sent before the player's first line and pending through exec, as one sent at any moment
+                // of the start is once it is held back.
+                player.setChildProcessModifier([which] {
+                    sigset_t set;
+                    sigemptyset(&set);
+                    sigaddset(&set, which);
+                    ::sigprocmask(SIG_BLOCK, &set, nullptr);
+                    ::kill(::getpid(), which);
+                });
+                ASSERT_TRUE(launch(player));
+            } else {
+                ASSERT_FALSE(startPlayer(player).isEmpty());
+                signal(player, which);
+            }
+            // Left running, it would never end; the limit only keeps a failing run short.
+            const bool ended = player.waitForFinished(60000);
+            if (!ended) {
+                player.kill();
+                player.waitForFinished();
+            }
+            ASSERT_TRUE(ended) << "still running 60 s after the signal";
+            EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(player.exitCode(), 0);
+            EXPECT_EQ(testsupport::readFile(folder.file("Corvadel.ini")),
+                      QByteArray("[Vellmarin Corvadel]\r\nShowEnding=0\r\nAutoPlay=1\r\nPhraseSync=1\r\n"));
         }
-        ASSERT_TRUE(ended) << "still running 10 s after the signal";
-        EXPECT_EQ(player.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(player.exitCode(), 0);
-        EXPECT_EQ(testsupport::readFile(folder.file("Corvadel.ini")),
-                  QByteArray("[Vellmarin Corvadel]\r\nShowEnding=0\r\nAutoPlay=1\r\nPhraseSync=1\r\n"));
     }
 }
 

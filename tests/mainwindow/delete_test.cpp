@@ -70,6 +70,15 @@ TEST_F(DeleteTest, DeleteSetStopsTheLayersDeletesTheFilesAndTheSettingsAndRefill
     EXPECT_TRUE(entries(2).isEmpty());
 }
 
+TEST_F(DeleteTest, DeleteSetTakesItsSettingsFileWhoseExtensionAnotherSystemWroteInCapitals)
+{
+    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "A.INI", kStoredSettings));
+    selectSet("A");
+    answerQuestions(platform::IdYes);
+    popupChoose(0, 0, form->mnuDelSet);
+    EXPECT_FALSE(exists("A.INI"));
+}
+
 TEST_F(DeleteTest, RefusedDeletionsLeaveLayersAndFilesAlone)
 {
     pressEntry(0, 0);

@@ -73,6 +73,28 @@ TEST_F(RenameTest, EnterRenamesAFirstListPhraseWithItsSettingsFileAndTypedFullSt
     EXPECT_FALSE(exists("Drums.ini"));
 }
 
+// Beside "Set", a folder "Tide" whose one phrase has the name of one in "Set".
+class RenameBesideAnotherFolderTest : public RenameTest
+{
+protected:
+    void writePhrases() override
+    {
+        RenameTest::writePhrases();
+        wav("Tide/A_1.wav", 0.5f);
+    }
+};
+
+TEST_F(RenameBesideAnotherFolderTest, APhraseOfTheSameNameInAFolderChosenMeanwhileLeavesTheSettingsFile)
+{
+    ASSERT_TRUE(testsupport::writeFile(phraseFolder() + "A.ini", kStoredSettings));
+    frmRename* dlg = openRename(0, "A_1");
+    form->List1->setSelected(1); // Tide, and its A_1: a phrase of another set
+    form->lstPhrase[0]->setSelected(row(0, "A_1"));
+    enterName(dlg->txtNewName, "Bass_1");
+    EXPECT_TRUE(exists("Bass_1.wav"));
+    EXPECT_TRUE(exists("A.ini"));
+}
+
 TEST_F(RenameTest, RenamePhraseTakesTheEntrysOwnFileNotItsCaseTwin)
 {
     writeCaseTwins();
@@ -195,7 +217,9 @@ TEST_F(RenameTest, SetRenameStopsSavesAndRenamesAndOnlyAProperLayerOneEntryTakes
         form->lstPhrase[k]->setSelected(row(k, "Intro"));
     }
     popupChoose(0, 0, form->mnuRenameSet);
+    messages.clear();
     enterName(frmRenSet::instance->txtNewName, "Opening");
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(" / ").toStdString(); // renamed once, not once a list
     EXPECT_TRUE(exists("Opening_1.wav") && exists("Intro.ini"));
     EXPECT_EQ(testsupport::readFile(phraseFolder() + "Int.ini"), "theirs");
 

@@ -71,6 +71,14 @@ TEST(HeldFolder, AFolderMovedOrSwappedForALinkAfterOpenRedirectsNothing)
     }
 }
 
+TEST(HeldFolder, AFileAtTheRootShowsWithOneSlash)
+{
+    const fs::HeldFolder root = fs::HeldFolder::open("/");
+    ASSERT_TRUE(root.isOpen());
+    EXPECT_EQ(root.shownPath("name.wav"), "/name.wav");
+    EXPECT_EQ(fs::shownPath(root.readPath("name.wav")), "/name.wav");
+}
+
 TEST(HeldFolder, RenameNeverReplacesAndCountsACaseTwinAsTaken)
 {
     struct Case

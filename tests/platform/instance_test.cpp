@@ -10,6 +10,7 @@
 #include <QUuid>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,15 +22,17 @@ const char* const kChildEnv = "CORVADEL_HOLD_INSTANCE_OF";
 const char* const kHomeEnv = "CORVADEL_TEST_HOME";
 const char* const kRuntimeEnv = "CORVADEL_TEST_RUNTIME_ROOT";
 
-QString uniqueExecutable()
-{
-    return QStringLiteral("/opt/corvadel-test/") + QUuid::createUuid().toString(QUuid::WithoutBraces)
-        + QStringLiteral("/Corvadel");
-}
-
 std::string bytes(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
+}
+
+// A program file of its own in a folder: the lock is named from the file, not from its path.
+QString newProgram(const QString& folder)
+{
+    const QString path = folder + "/Corvadel-" + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    EXPECT_TRUE(testsupport::writeFile(path, "program"));
+    return path;
 }
 
 // The places of this user inside a test folder: "home" and "run" (its runtime folder would be "run/<uid>").
@@ -111,7 +114,7 @@ TEST(SingleInstanceChild, HoldsTheLock)
 
 TEST_F(SingleInstance, SecondProcessIsRefusedUntilTheFirstDies)
 {
-    const QString exe = uniqueExecutable();
+    const QString exe = newProgram(temp.path());
     QProcess first;
     ASSERT_TRUE(startHolder(first, exe, QProcessEnvironment::systemEnvironment()));
 
@@ -134,7 +137,7 @@ TEST_F(SingleInstance, ASecondStartUnderAnotherEnvironmentIsRefused)
 {
     // Each copy has a temporary folder and a runtime folder of its own in its environment, as copies
     // started from a desktop, through sudo, ssh or cron do.
-    const QString exe = uniqueExecutable();
+    const QString exe = newProgram(temp.path());
     for (const char* name : { "a", "b" }) {
         makeFolder(temp.file(name), 0700);
     }
@@ -158,20 +161,31 @@ TEST_F(SingleInstance, ASecondStartUnderAnotherEnvironmentIsRefused)
 TEST_F(SingleInstance, ACopyStartedBeforeTheUserLoggedInKeepsOutOneStartedAfter)
 {
     // A copy started by cron before a login made the runtime folder, then one started after the login.
-    const QString exe = uniqueExecutable();
+    const QString exe = newProgram(temp.path());
     QProcess first;
     ASSERT_TRUE(startHolder(first, exe, QProcessEnvironment::systemEnvironment()));
     makeFolder(runtimeFolder(temp.path()), 0700);
     EXPECT_FALSE(platform::acquireSingleInstance(exe, places).first);
 }
 
-TEST_F(SingleInstance, LockIsPerExecutablePath)
+TEST_F(SingleInstance, OneLockPerProgramFileByWhateverPathItIsStarted)
 {
-    const QString a = uniqueExecutable();
-    const QString b = uniqueExecutable();
-    EXPECT_NE(platform::singleInstanceLockPaths(a, places), platform::singleInstanceLockPaths(b, places));
-    EXPECT_TRUE(platform::acquireSingleInstance(a, places).first);
-    EXPECT_TRUE(platform::acquireSingleInstance(b, places).first);
+    // A hard link beside the program, and a link to it, start the same program; a copy is another one.
+    const QString program = newProgram(temp.path());
+    const QString hardLink = temp.file("Corvadel-linked");
+    const QString link = temp.file("Corvadel-link");
+    ASSERT_EQ(::link(bytes(program).c_str(), bytes(hardLink).c_str()), 0);
+    ASSERT_EQ(::symlink(bytes(program).c_str(), bytes(link).c_str()), 0);
+    const QString copy = newProgram(temp.path());
+    QProcess first;
+    ASSERT_TRUE(startHolder(first, program, QProcessEnvironment::systemEnvironment()));
+
+    for (const QString& same : { hardLink, link }) {
+        const platform::InstanceLock second = platform::acquireSingleInstance(same, places);
+        EXPECT_FALSE(second.first) << same.toStdString();
+        EXPECT_EQ(second.failure, "") << same.toStdString();
+    }
+    EXPECT_TRUE(platform::acquireSingleInstance(copy, places).first);
 }
 
 TEST_F(SingleInstance, TheLockLivesOnlyInAFolderOfTheUsersOwn)
@@ -213,7 +227,7 @@ TEST_F(SingleInstance, TheLockLivesOnlyInAFolderOfTheUsersOwn)
         const QString root = temp.file(QString::number(++n));
         platform::UserPlaces at = placesIn(root);
         c.prepare(root, at);
-        const QString exe = uniqueExecutable();
+        const QString exe = newProgram(root);
         const platform::InstanceLock lock = platform::acquireSingleInstance(exe, at);
         EXPECT_EQ(lock.first, c.where != Nowhere);
         EXPECT_EQ(lock.failure.empty(), c.where != Nowhere) << lock.failure;
@@ -239,7 +253,7 @@ TEST_F(SingleInstance, AFolderAnotherUserPlantedIsNeverUsedAndNoLockMeansNoStart
     }
     // Another user has been first where this user's folders are looked for (both made open to all for
     // it): a runtime folder of theirs, with a lock file in it, and ".corvadel" in the home folder.
-    const QString exe = uniqueExecutable();
+    const QString exe = newProgram(temp.path());
     const QString lockName = QFileInfo(platform::singleInstanceLockPaths(exe, places).value(0)).fileName();
     const QString runtime = runtimeFolder(temp.path()); // named here: the planter's id is another
     const QString home = homeFolder(temp.path());
@@ -264,4 +278,26 @@ TEST_F(SingleInstance, AFolderAnotherUserPlantedIsNeverUsedAndNoLockMeansNoStart
     ASSERT_TRUE(QDir(home).removeRecursively());
     EXPECT_TRUE(platform::acquireSingleInstance(exe, places).first);
     EXPECT_TRUE(QFile::exists(home + "/" + lockName));
+}
+
+TEST_F(SingleInstance, ALockFileAnotherUserOwnsIsNeverTaken)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs the superuser to give the lock file to another user";
+    }
+    // In the user's own runtime folder, the only one there is, a lock file of another user's: the
+    // superuser's open would take it whatever its mode.
+    const passwd* nobody = ::getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    makeFolder(runtimeFolder(temp.path()), 0700);
+    places.home.clear();
+    const QString exe = newProgram(temp.path());
+    const QString lock = platform::singleInstanceLockPaths(exe, places).value(0);
+    ASSERT_TRUE(testsupport::writeFile(lock, ""));
+    ASSERT_EQ(::chown(bytes(lock).c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+
+    const platform::InstanceLock taken = platform::acquireSingleInstance(exe, places);
+    EXPECT_FALSE(taken.first);
+    EXPECT_NE(taken.failure.find(bytes(lock) + ": not a lock file of the user's own"), std::string::npos)
+        << taken.failure;
 }

@@ -437,6 +437,8 @@ TEST_F(WavFiles, FilesThatWouldTakeTooMuchAreRefusedBeforeTheirSoundIsReadWithTh
           "1024 channels, more than the 18" },
         { "4 GB of 1,024 channels of float", formatChunk(3, 1024, 44100, 32), 976562u * 4096,
           "1024 channels, more than the 18" },
+        { "19 channels, one more than a WAV file can name", formatChunk(1, 19, 44100, 16), 19u * 2 * 100,
+          "19 channels, more than the 18" },
         { "3 GB of 18 channels of 16 bits", formatChunk(1, 18, 44100, 16), 3u << 30,
           "the sound data takes 3072 MB, more than the 2048 MB one file may hold" },
         { "a rate of 0", formatChunk(1, 2, 0, 16), 4000,
