@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
