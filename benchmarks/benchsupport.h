@@ -11,12 +11,16 @@
 #include <filesystem>
 #include <functional>
 #include <fcntl.h>
+#include <fstream>
 #include <malloc.h>
+#include <spawn.h>
 #include <string>
 #include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+
+extern char** environ;
 
 namespace bench {
 
@@ -126,6 +130,80 @@ inline long long heapInUse()
 {
     const struct mallinfo2 m = mallinfo2();
     return static_cast<long long>(m.uordblks + m.hblkhd);
+}
+
+// A field of /proc/self/status, in KB; -1 when missing.
+inline long statusKb(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0) {
+            return std::stol(line.substr(std::string(field).size()));
+        }
+    }
+    return -1;
+}
+
+// Peak resident memory that a step adds, in KB: the high-water mark is reset to the current size first.
+inline long peakKb(const std::function<void()>& step)
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const long before = statusKb("VmRSS:");
+    step();
+    return statusKb("VmHWM:") - before;
+}
+
+// Bytes this process has read so far through read() and its kin, from the page cache or the disk alike
+// (rchar of /proc/self/io).
+inline unsigned long long bytesRead()
+{
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    unsigned long long value = 0;
+    while (io >> key >> value && key != "rchar:") { }
+    return value;
+}
+
+// Bytes a step reads, less what reading /proc/self/io itself counts (the same to within a few bytes each time).
+inline long long bytesReadBy(const std::function<void()>& step)
+{
+    const unsigned long long itself = bytesRead();
+    const unsigned long long before = bytesRead();
+    step();
+    const unsigned long long after = bytesRead();
+    return static_cast<long long>(after - before) - static_cast<long long>(before - itself);
+}
+
+// Starts a program with this process's environment, less and then plus the "NAME=value" settings given;
+// its process id, or 0 when it could not start.
+inline pid_t spawnWith(const std::string& exe, const std::vector<std::string>& arguments,
+                       const std::vector<std::string>& settings)
+{
+    std::vector<std::string> env = settings;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        const bool replaced = std::any_of(settings.begin(), settings.end(), [&](const std::string& s) {
+            return entry.compare(0, s.find('=') + 1, s, 0, s.find('=') + 1) == 0;
+        });
+        if (!replaced) {
+            env.push_back(entry);
+        }
+    }
+    std::vector<char*> envp;
+    for (std::string& entry : env) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
+    std::vector<std::string> args = arguments;
+    args.insert(args.begin(), exe);
+    std::vector<char*> argv;
+    for (std::string& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    return ::posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv.data(), envp.data()) == 0 ? pid : 0;
 }
 
 } // namespace bench

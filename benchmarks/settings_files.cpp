@@ -1,5 +1,5 @@
-// Figures of the settings-file reader: time and peak memory to read one key, against reading the same
-// file's bytes into memory, for a set's file, for 1 MB of line breaks (the most a settings file may hold)
+// Figures of the settings-file reader: time, peak memory and bytes read to read one key, against reading the
+// same file's bytes into memory, for a set's file, for 1 MB of line breaks (the most a settings file may hold)
 // and for 200 MB of them (read as holding nothing).
 #include "benchmarks/benchsupport.h"
 #include "platform/core/profile.h"
@@ -11,27 +11,6 @@
 #include <string>
 
 namespace {
-
-long statusKb(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0) {
-            return std::stol(line.substr(std::string(field).size()));
-        }
-    }
-    return -1;
-}
-
-// Peak resident memory that a step adds, in KB: the high-water mark is reset to the current size first.
-long peakKb(const std::function<void()>& step)
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-    const long before = statusKb("VmRSS:");
-    step();
-    return statusKb("VmHWM:") - before;
-}
 
 void figures(const char* what, const std::string& path, int runs)
 {
@@ -45,12 +24,15 @@ void figures(const char* what, const std::string& path, int runs)
         value[0] = bytes.empty() ? 0 : bytes[0];
     };
     // Memory first, while the heap has not yet kept pages from earlier runs.
-    const long keyKb = peakKb(readKey);
-    const long bytesKb = peakKb(readBytes);
+    const long keyKb = bench::peakKb(readKey);
+    const long bytesKb = bench::peakKb(readBytes);
+    const long long keyRead = bench::bytesReadBy(readKey);
+    const long long bytesRead = bench::bytesReadBy(readBytes);
     const double keyMs = bench::medianMs(runs, readKey);
     const double bytesMs = bench::medianMs(runs, readBytes);
-    std::printf("  %-36s key %8.3f ms %7ld KB peak | bytes %8.3f ms %7ld KB peak\n", what, keyMs, keyKb, bytesMs,
-                bytesKb);
+    std::printf("  %-36s key %8.3f ms %7ld KB peak %10lld bytes read | bytes %8.3f ms %7ld KB peak %10lld bytes "
+                "read\n",
+                what, keyMs, keyKb, keyRead, bytesMs, bytesKb, bytesRead);
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // Figures of the sound engine, each beside a baseline from the same run: loading a phrase against reading
 // its file, memory per frame, press to first sound of a 48 kHz set against a 44.1 kHz one, the mix of 11
 // slots of 48 kHz material against 44.1 kHz material, the CPU and callbacks while nothing plays against a
-// device kept running, and memory over many reloads. (The real player's CPU: bench_sound_player.)
+// device kept running, and memory over many reloads, also with glibc's per-thread cache off (in a fresh copy of
+// this program). (The real player's CPU: bench_sound_player.)
 // Usage: bench_sound_engine. Runs on SDL's dummy driver unless told otherwise; prints its figures.
 #include "benchmarks/benchsupport.h"
 #include "platform/sound/sounddevice.h"
@@ -17,6 +18,7 @@
 #include <filesystem>
 #include <functional>
 #include <thread>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -25,6 +27,22 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 using bench::heapInUse;
+
+// glibc's per-thread cache of freed blocks off, for the reload figures' second run.
+const std::string kNoCache = "glibc.malloc.tcache_count=0";
+constexpr const char* kReloadsOnly = "--reloads-without-cache";
+
+// Runs the reload figures again in a fresh copy of this program, with glibc's per-thread cache off.
+void reloadFiguresWithoutCache()
+{
+    std::fflush(stdout);
+    const pid_t pid = bench::spawnWith(std::filesystem::read_symlink("/proc/self/exe").string(), { kReloadsOnly },
+                                       { "GLIBC_TUNABLES=" + kNoCache });
+    int status = 0;
+    if (pid == 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::printf("  the run with glibc's cache off failed\n");
+    }
+}
 
 // Seconds of 16-bit stereo at a rate.
 std::string makeWav(const std::filesystem::path& folder, const std::string& name, int rate, double seconds)
@@ -169,7 +187,7 @@ void idleFigures(const std::string& file)
                 callbacks[1] / pace[1]);
 }
 
-void reloadFigures(const std::string& file)
+void reloadFigures(const std::string& file, bool withoutCache)
 {
     DX7Sound::LoadPlayBuffer(0, file, 80, 50, 1);
     // Lets the audio thread let go of replaced buffers; the next call frees them.
@@ -182,9 +200,12 @@ void reloadFigures(const std::string& file)
     };
     // The heap counts as in use what glibc keeps in its per-thread cache of freed small blocks (up to 7 of each
     // size): which of them sit there depends on how the audio thread let go of the last buffers, so the figure
-    // steps by a few hundred bytes and stops. With GLIBC_TUNABLES=glibc.malloc.tcache_count=0 it is flat.
-    std::printf("memory: 5000 reloads of one playing slot on the device thread (one buffer: %zu bytes)\n",
-                DX7Sound::SoundBuffers[0].Buffer->fileFrames() * 4);
+    // steps by a few hundred bytes and stops. The same run is made again in a fresh process with that cache off.
+    const std::string how = withoutCache ? ", in a fresh process with glibc's per-thread cache off (GLIBC_TUNABLES="
+            + kNoCache + ")"
+                                         : "";
+    std::printf("memory: 5000 reloads of one playing slot on the device thread (one buffer: %zu bytes)%s\n",
+                DX7Sound::SoundBuffers[0].Buffer->fileFrames() * 4, how.c_str());
     long long first = 0;
     for (int i = 1; i <= 5000; ++i) {
         DX7Sound::LoadPlayBuffer(0, file, 80, 50, 1);
@@ -199,25 +220,36 @@ void reloadFigures(const std::string& file)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
     ::setenv("SDL_AUDIODRIVER", "dummy", 0);
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "corvadel-bench-engine";
+    const bool reloadsOnly = argc > 1 && std::string(argv[1]) == kReloadsOnly;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path()
+        / (reloadsOnly ? "corvadel-bench-engine-reloads" : "corvadel-bench-engine");
     std::filesystem::create_directories(folder);
-    loadFigures(folder);
+    if (!reloadsOnly) {
+        loadFigures(folder);
+    }
     if (!DX7Sound::InitDX(0)) {
         std::printf("no sound device opened\n");
         return 1;
     }
     const std::string tenth = makeWav(folder, "tenth.wav", 44100, 0.1);
     DX7Sound::InitBuffers(10, tenth);
+    if (reloadsOnly) {
+        reloadFigures(makeWav(folder, "reload.wav", 44100, 1), true);
+        DX7Sound::Shutdown();
+        std::filesystem::remove_all(folder);
+        return 0;
+    }
     // Rest as soon as nothing plays, so that each press below starts from rest.
     DX7Sound::DS->setRestDelay(std::chrono::milliseconds(0));
     pressFigures(folder);
     mixFigures(folder);
     idleFigures(tenth);
-    reloadFigures(makeWav(folder, "reload.wav", 44100, 1));
+    reloadFigures(makeWav(folder, "reload.wav", 44100, 1), false);
     DX7Sound::Shutdown();
     std::filesystem::remove_all(folder);
+    reloadFiguresWithoutCache();
     return 0;
 }

@@ -1,6 +1,6 @@
-// Figures of the WAV loader: decoding into fresh memory against read() of the file and against libsndfile
-// reading it alone into the same sample type, the memory a decoded file holds, and how fast files that must
-// not load are refused beside a file that loads.
+// Figures of the WAV loader: how fast files that must not load are refused, how many bytes that reads and
+// what memory it takes, beside files that load; decoding into fresh memory against read() of the file and
+// against libsndfile reading it alone into the same sample type; the memory a decoded file holds.
 // Usage: bench_sound_files. Prints its figures; checks nothing.
 #include "benchmarks/benchsupport.h"
 #include "platform/sound/wavdecoder.h"
@@ -13,7 +13,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
@@ -70,7 +69,6 @@ void decodeFigures(const std::filesystem::path& folder)
     };
     std::printf("decode into fresh memory, median of 11; against read() of the file into fresh memory and against "
                 "libsndfile reading it alone into fresh memory of the sample type we keep (all channels)\n");
-    bench::freshLargeBlocks();
     for (const File& f : files) {
         const double read = bench::medianMs(11, [&] { bench::readWhole(f.path); });
         const double plain = bench::medianMs(11, [&] { readPlain(f.path, f.sixteenBits); });
@@ -108,48 +106,74 @@ void writeSparse(const std::string& path, const std::string& head, std::uint32_t
     (void)::truncate(path.c_str(), off_t(head.size()) + off_t(dataBytes));
 }
 
-long peakKilobytes()
+// What a load costs: median time, the bytes it reads (one load), how far the first load raises the process's
+// peak address space (so a large block it takes, even untouched, shows) and the peak resident memory that a
+// second load adds (the first also brings in the decoder's code).
+struct Cost
 {
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
+    double ms;
+    long long bytesRead;
+    long peakKb;
+    long addressKb;
+};
+Cost costOf(const std::string& path, int runs, std::string& why)
+{
+    Cost cost {};
+    const long addressBefore = bench::statusKb("VmPeak:");
+    decodeWavFile(path, &why);
+    cost.addressKb = bench::statusKb("VmPeak:") - addressBefore;
+    cost.peakKb = bench::peakKb([&] { decodeWavFile(path, nullptr); });
+    cost.bytesRead = bench::bytesReadBy([&] { decodeWavFile(path, nullptr); });
+    cost.ms = bench::medianMs(runs, [&] { decodeWavFile(path, nullptr); });
+    return cost;
 }
 
+void printCost(const char* what, const Cost& cost, const std::string& why)
+{
+    std::printf("  %-46s %7.3f ms, %8lld bytes read, peak memory %+6ld KB, peak address space %+6ld KB%s%s%s\n",
+                what, cost.ms, cost.bytesRead, cost.peakKb, cost.addressKb, why.empty() ? "" : " (",
+                why.c_str(), why.empty() ? "" : ")");
+}
+
+// Runs first, while the process's peak address space is still that of a small program.
 void refusalFigures(const std::filesystem::path& folder)
 {
     const std::string hanging = (folder / "hanging.wav").string();
-    const std::string sparse = (folder / "sparse.wav").string();
-    const std::string small = (folder / "small.wav").string();
     std::ofstream(hanging, std::ios::binary)
         << header(std::string("LIST\x0c\0\0\0INFOISFX\xf8\xff\xff\xff", 20), 16) << std::string(16, '\0');
-    const std::uint32_t claimed = 1000u << 20;
-    writeSparse(sparse, header("", claimed), claimed);
+    const std::string small = (folder / "small.wav").string();
     std::ofstream(small, std::ios::binary) << header("", 16) << std::string(16, '\0');
-    std::printf("refusal: median of 101, against loading an 80-byte file that is sound\n");
-    const double sound = bench::medianMs(101, [&] { decodeWavFile(small, nullptr); });
-    const double list = bench::medianMs(101, [&] { decodeWavFile(hanging, nullptr); });
-    const long peakBefore = peakKilobytes();
-    const double big = bench::medianMs(101, [&] { decodeWavFile(sparse, nullptr); });
-    const long peakAfter = peakKilobytes();
-    std::printf("  LIST entry of 0xFFFFFFF8 bytes   %.3f ms; the sound file %.3f ms\n", list, sound);
-    std::printf("  sparse file claiming 1000 MB     %.3f ms, peak memory of the process %+ld KB\n", big,
-                peakAfter - peakBefore);
 
-    // Sparse files claiming 4 GB of 1,024 channels: their sound is small, but reading it is not.
-    const std::string thirty = makeWav(folder, "thirty.wav", 44100, 2, SF_FORMAT_PCM_16, 30);
-    const double load = bench::medianMs(11, [&] { decodeWavFile(thirty, nullptr); });
-    std::printf("sparse claims of 4 GB of 1,024 channels, median of 101, against loading a sound 30 s 44.1 kHz 16-bit "
-                "stereo file (median of 11): %.3f ms\n",
-                load);
+    // Sparse files: a header, then a hole where the claimed sound data would be.
+    struct Claim
+    {
+        const char* what;
+        std::uint32_t dataBytes;
+        int channels;
+        int bits;
+    };
     const std::uint32_t fourGigabytes = 976562u * 4096;
-    for (const int bits : { 8, 16, 32 }) {
-        const std::string claim = (folder / ("claim" + std::to_string(bits) + ".wav")).string();
-        writeSparse(claim, header("", fourGigabytes, 1024, bits), fourGigabytes);
-        std::string why;
-        const double refused = bench::medianMs(101, [&] { decodeWavFile(claim, &why); });
-        std::printf("  %2d-bit%s  refused in %.3f ms (%s)\n", bits, bits == 32 ? " float" : "      ", refused,
-                    why.c_str());
+    const Claim claims[] = {
+        { "sparse, claims 1000 MB of 16-bit stereo", 1000u << 20, 2, 16 },
+        { "sparse, claims 4 GB of 16-bit stereo", fourGigabytes, 2, 16 },
+        { "sparse, claims 4 GB of 1,024 channels, 8-bit", fourGigabytes, 1024, 8 },
+        { "sparse, claims 4 GB of 1,024 channels, 16-bit", fourGigabytes, 1024, 16 },
+        { "sparse, claims 4 GB of 1,024 channels, float", fourGigabytes, 1024, 32 },
+    };
+    std::printf("refusal: median of 101, against loading an 80-byte file that is sound (median of 101) and a 30 s "
+                "44.1 kHz 16-bit stereo file (median of 11), each into fresh memory\n");
+    std::string why;
+    printCost("LIST entry of 0xFFFFFFF8 bytes (80 bytes)", costOf(hanging, 101, why), why);
+    for (const Claim& c : claims) {
+        const std::string path = (folder / "claim.wav").string();
+        writeSparse(path, header("", c.dataBytes, c.channels, c.bits), c.dataBytes);
+        why.clear();
+        printCost(c.what, costOf(path, 101, why), why);
     }
+    why.clear();
+    printCost("the sound 80-byte file, loaded", costOf(small, 101, why), why);
+    const std::string thirty = makeWav(folder, "thirty.wav", 44100, 2, SF_FORMAT_PCM_16, 30);
+    printCost("the sound 30 s file, loaded", costOf(thirty, 11, why), why);
 }
 
 } // namespace
@@ -158,8 +182,9 @@ int main()
 {
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "corvadel-bench-files";
     std::filesystem::create_directories(folder);
-    decodeFigures(folder);
+    bench::freshLargeBlocks();
     refusalFigures(folder);
+    decodeFigures(folder);
     std::filesystem::remove_all(folder);
     return 0;
 }

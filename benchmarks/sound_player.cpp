@@ -1,6 +1,6 @@
-// The real player's CPU while a set of three layers loops: build/bin/Corvadel in a program folder of its own,
-// its window on a virtual display (Xvfb), SDL's dummy driver, a press on the set's first phrase (xdotool). The
-// whole process's CPU comes from /proc (every thread's time on a core), beside the same player idle, its
+// The real player's CPU while a set of three layers loops: the Corvadel built beside this program (in
+// build-bench/bin/), copied into a program folder of its own, its window on a virtual display (Xvfb), SDL's
+// dummy driver, a press on the set's first phrase (xdotool). The whole process's CPU comes from /proc (every thread's time on a core), beside the same player idle, its
 // device resting. SDL's dummy driver runs faster than real time, so the mix does more work a second than on a
 // sound card: its pace is measured in the same run, by a device of this process on the same driver, and the
 // figure is divided by it.
@@ -15,14 +15,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -115,24 +112,8 @@ fs::path programFolder(const fs::path& root, const fs::path& player, int rate)
 
 pid_t startPlayer(const fs::path& folder)
 {
-    const std::string exe = (folder / "Corvadel").string();
-    const std::string tmp = "TMPDIR=" + (folder / "tmp").string();
-    std::vector<std::string> env { "SDL_AUDIODRIVER=dummy", "QT_QPA_PLATFORM=xcb", tmp };
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string entry = *e;
-        if (entry.rfind("SDL_AUDIODRIVER=", 0) != 0 && entry.rfind("QT_QPA_PLATFORM=", 0) != 0
-            && entry.rfind("TMPDIR=", 0) != 0) {
-            env.push_back(entry);
-        }
-    }
-    std::vector<char*> envp;
-    for (std::string& entry : env) {
-        envp.push_back(entry.data());
-    }
-    envp.push_back(nullptr);
-    char* argv[] = { const_cast<char*>(exe.c_str()), nullptr };
-    pid_t pid = 0;
-    return ::posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, envp.data()) == 0 ? pid : 0;
+    return bench::spawnWith((folder / "Corvadel").string(), {},
+                            { "SDL_AUDIODRIVER=dummy", "QT_QPA_PLATFORM=xcb", "TMPDIR=" + (folder / "tmp").string() });
 }
 
 // Presses the first entry of the first phrase list: the set starts, all three layers together.
