@@ -21,8 +21,9 @@ struct InstanceLock
 constexpr const char* kRunningProgram = "/proc/self/exe";
 
 // Takes the lock of the program file at programFile: an flock on a file named from that file's device and
-// inode (so that a hard link, a symbolic link or another path to it takes the same lock) in each of the
-// user's private folders (sysfolders.h), held until the process ends; the kernel drops it with the process,
+// inode (so that a hard link, a symbolic link or another path to it takes the same lock), and one on a file
+// named from its real path (so that a file put in place of the running one, an update, does too), in each
+// of the user's private folders (sysfolders.h), held until the process ends; the kernel drops it with the process,
 // so a crash leaves nothing that blocks a start. Locking in the home folder as well as in the runtime folder
 // keeps a copy started before the user logged in (cron) and one started after together. A second call in
 // the same process finds it held again. Never fails open: when no lock can be had at all (no program file,
