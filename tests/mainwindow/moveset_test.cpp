@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QPushButton>
 #include <QTimer>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -14,12 +15,16 @@ namespace {
 class MoveSetTest : public FormTest
 {
 protected:
-    // Opens the dialog from the popup, types the destination and presses "Move".
-    void move(const QString& destination)
+    // Opens the dialog from the popup, types the destination and presses "Move"; `whileEventsRun` runs
+    // when the move first lets pending events run (the layers stop and the settings are saved).
+    void move(const QString& destination, const std::function<void()>& whileEventsRun = {})
     {
         popupChoose(0, 0, form->mnuMove);
         frmMoveSet* dlg = frmMoveSet::instance.get();
         dlg->Combo1->setText(destination);
+        if (whileEventsRun) {
+            QTimer::singleShot(0, whileEventsRun);
+        }
         QTest::mouseClick(dlg->Command2, Qt::LeftButton);
     }
     QStringList folders() const { return QDir(program.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot); }
@@ -163,10 +168,7 @@ TEST_F(MoveSetTest, ADestinationSwappedWhileEventsRunIsCheckedOnceMoreAndNeverEn
         messages.clear();
         ASSERT_TRUE(QDir().mkpath(program.file("Dest")));
         selectSet("A");
-        popupChoose(0, 0, form->mnuMove);
-        frmMoveSet* dlg = frmMoveSet::instance.get();
-        dlg->Combo1->setText("Dest");
-        QTimer::singleShot(0, [&] {
+        move("Dest", [&] {
             EXPECT_TRUE(QDir(program.path()).rename("Dest", "Dest-old"));
             if (QString(c.swap) == "file") {
                 EXPECT_TRUE(testsupport::writeFile(program.file("Dest"), "a file"));
@@ -174,7 +176,6 @@ TEST_F(MoveSetTest, ADestinationSwappedWhileEventsRunIsCheckedOnceMoreAndNeverEn
                 EXPECT_TRUE(plantOthersLink(outside.path(), "Dest"));
             }
         });
-        dlg->Command2_Click();
         EXPECT_EQ(messages, QStringList({ c.message })) << c.swap;
         EXPECT_TRUE(QDir(outside.path()).isEmpty()) << c.swap;
         EXPECT_TRUE(QDir(program.file("Dest-old")).isEmpty()) << c.swap;
@@ -191,14 +192,10 @@ TEST_F(MoveSetTest, APhraseFolderSwappedForALinkWhileEventsRunMovesItsOwnFilesOn
         ASSERT_TRUE(testsupport::writeFile(victim.file(name), "theirs"));
     }
     selectSet("A");
-    popupChoose(0, 0, form->mnuMove);
-    frmMoveSet* dlg = frmMoveSet::instance.get();
-    dlg->Combo1->setText("Dest");
-    QTimer::singleShot(0, [&] {
+    move("Dest", [&] {
         EXPECT_TRUE(QDir(program.path()).rename("Set", "Set-old"));
         EXPECT_TRUE(QFile::link(victim.path(), program.file("Set")));
     });
-    dlg->Command2_Click();
     EXPECT_EQ(QDir(victim.path()).entryList(QDir::Files), QStringList({ "A_1.wav", "A_2.wav", "A_3.wav" }));
     EXPECT_EQ(files("Dest"), QStringList({ "A.ini", "A_1.wav", "A_2.wav", "A_3.wav" }));
 }
